@@ -1,0 +1,50 @@
+# Build helpers shared by every directory.
+
+# kelvane_plugin(<target> GUID <type-guid> SOURCES <src...> [LIBS <lib...>] [DIR <subdir-of-dist>])
+# A channel plug-in: a shared library named by its type GUID, placed in the
+# installation's channels directory (or DIR), that finds the core library and
+# the plug-ins it links against beside itself or one level up.
+function(kelvane_plugin target)
+  cmake_parse_arguments(P "" "GUID;DIR" "SOURCES;LIBS" ${ARGN})
+  if(NOT P_GUID)
+    message(FATAL_ERROR "kelvane_plugin(${target}): GUID is required")
+  endif()
+  if(NOT P_DIR)
+    set(P_DIR channels)
+  endif()
+  add_library(${target} SHARED ${P_SOURCES})
+  target_link_libraries(${target} PUBLIC varnel ${P_LIBS})
+  set_target_properties(${target} PROPERTIES
+    PREFIX ""
+    OUTPUT_NAME ${P_GUID}
+    LIBRARY_OUTPUT_DIRECTORY ${KELVANE_DIST_DIR}/${P_DIR}
+    BUILD_RPATH "$ORIGIN;$ORIGIN/.."
+    INSTALL_RPATH "$ORIGIN;$ORIGIN/.."
+    BUILD_WITH_INSTALL_RPATH ON)
+endfunction()
+
+# kelvane_test(<target> SOURCES <src...> [LIBS <lib...>])
+# A GoogleTest program in the test binary directory; its cases are listed when
+# ctest runs, not at build time.
+function(kelvane_test target)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${T_SOURCES})
+  target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELVANE_TEST_BIN_DIR})
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${KELVANE_TEST_BIN_DIR}
+    PROPERTIES ENVIRONMENT "KELVANE_DIST=${KELVANE_DIST_DIR};SDL_VIDEODRIVER=offscreen")
+endfunction()
+
+# Adds every immediate subdirectory of the current source directory that has a
+# CMakeLists.txt, in name order.
+function(kelvane_add_subdirs)
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,82 @@
+// Orn_Channel: the base class of every channel, one node of a project's graph.
+// It owns a numbered set of child slots declared by the plug-in's constructor,
+// holds references to the channels linked into them, resolves a slot to the
+// channel that really answers, saves and loads its channel record and gates
+// per-frame work with CheckRenderCount.
+#pragma once
+
+#include "channel_records.h"
+#include "channel_type.h"
+#include "dll_interface.h"
+#include "orn_list.h"
+
+class OrnFileSaver;
+class OrnFileLoader;
+class Orn_ChannelGroup;
+class ChannelInternal;
+
+class Orn_Channel : public DllInterface {
+ public:
+  Orn_Channel();
+  ~Orn_Channel() override;
+  Orn_Channel(const Orn_Channel&) = delete;
+  Orn_Channel& operator=(const Orn_Channel&) = delete;
+
+  // Virtual operations in their fixed order; plug-ins append theirs after these.
+  virtual void CallChannel();
+  virtual void OneTimeInitialize();
+  virtual void DoEvent(int event, unsigned long param);
+  virtual ChannelType GetChannelType();
+  virtual bool SaveChannel(OrnFileSaver& saver);
+  virtual bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group);
+  virtual void SetChannelInterfaceType(int type);
+  virtual Orn_Channel* GetChannelFromChannel(Orn_Channel* caller, ChildInfo* link);
+  virtual unsigned long GetTimeStamp();
+  virtual void SetTimeStamp();
+  virtual void DoDependencyInit(Orn_List* dependencies);
+
+  Orn_Channel* GetChild(int i);
+  Orn_Channel* GetChildFromLinkPosition(int slot, int pos);
+  int GetChildLinkPositionCount(int slot);
+  Orn_Channel* GetChildFromLinkGuid(GUID type, int n);
+  int GetChildTypeCount(GUID type);
+  int GetChildCount();
+  int SetChild(Orn_Channel* child, int targetChannel, int targetChildTypeNr);
+  void RemoveChild(int i);
+  void RemoveChildren();
+  void SetChildCreationCount(int n);
+  void SetChildCreateType(ChildCreation creation, int slot);
+  int GetChannelIDIndexNr() const { return channelIndexNr; }
+  Orn_ChannelGroup* GetChannelGroup() const { return channelGroup; }
+  const char* GetChannelName() const { return channelName; }
+  int GetChannelInterfaceType() const { return interfaceType; }
+  void SetChannelName(const char* name);
+  void AddChannelGuidDepend(GUID type, Orn_List* dependencies);
+  void AddDLLDepend(const char* file, Orn_List* dependencies);
+
+ protected:
+  bool CheckRenderCount();
+
+  ChannelType channelType;
+  int32_t lastTreeCount;
+  int32_t channelIndexNr;
+  int32_t interfaceType;
+  PublicCallInfo* publicCallInfo;
+  ParameterInfo* parameterInfo;
+  Orn_List childInfos;        // ChildInfo*
+  Orn_List childCreations;    // ChildCreation*
+  Orn_List linkRequests;      // LinkRequestMark*
+  Orn_List publicCallPending; // non-NULL marks by pool instance number
+  Orn_List publicCallTargets; // Orn_Channel* by pool instance number
+  char* channelName;
+  Orn_ChannelGroup* channelGroup;
+  bool collectingLinks;
+  DWORD lastCallingTick;
+  bool ignoreTreeCount;
+  DWORD timeStamp;
+  bool uniqueChannel;
+  bool typeCached;
+  ChildCreation pendingCreation;
+
+  friend class ChannelInternal;
+};

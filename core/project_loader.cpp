@@ -1,0 +1,257 @@
+#include "project_loader.h"
+
+#include "channel_list.h"
+#include "engine_interface.h"
+#include "file_loader.h"
+#include "file_saver.h"
+#include "guid_util.h"
+#include "orn_channel.h"
+#include "text_util.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+// Largest embedded library a project may carry.
+constexpr int32_t kMaxEmbeddedSize = 256 * 1024 * 1024;
+
+struct LoadSwitches {
+  bool verbose = false;
+  bool crcCheck = true;
+};
+
+class ProjectReader {
+ public:
+  ProjectReader(EngineInterface* engine, const LoadSwitches& switches) : engine(engine), switches(switches) {}
+
+  void Report(const char* text) {
+    if (switches.verbose) engine->boxFunctor(text);
+  }
+  void Report(const char* text, const char* more) {
+    if (switches.verbose) engine->boxFunctor(text, more);
+  }
+  void Report(const GUID& guid) {
+    if (switches.verbose) engine->boxFunctor(guid);
+  }
+
+  // A bounded variable-length block: a zero-terminated text of at most limit bytes.
+  static bool ReadText(OrnFileLoader& loader, std::string* out, unsigned long limit) {
+    unsigned long size = loader.GetSizeDataBlock(false);
+    if (size == 0 || size > limit) return false;
+    std::vector<char> data(size + 1, '\0');
+    if (!loader.CopyTagData(data.data(), size)) return false;
+    *out = data.data();
+    return true;
+  }
+
+  // An embedded copy: name, size and bytes, each optional. Answers false when
+  // the chunks are there but malformed.
+  bool ReadEmbedded(OrnFileLoader& loader, const char* nameTag, const char* sizeTag, const char* dataTag,
+                    std::string* name, std::vector<char>* bytes) {
+    int32_t size = 0;
+    if (loader.GetInfoIfTag(nameTag) && !ReadText(loader, name, 260)) return false;
+    if (loader.GetInfoIfTag(sizeTag) && !loader.CopyTagData(&size, sizeof size)) return false;
+    if (loader.GetInfoIfTag(dataTag)) {
+      unsigned long block = loader.GetSizeDataBlock(false);
+      if (size < 0 || size > kMaxEmbeddedSize || static_cast<unsigned long>(size) > block) {
+        Report("ProjectFileLoader::Load: embedded copy larger than its data block");
+        return false;
+      }
+      bytes->assign(block, '\0');
+      if (block > 0 && !loader.CopyTagData(bytes->data(), block)) return false;
+      bytes->resize(static_cast<size_t>(size));
+    } else {
+      bytes->clear();
+    }
+    return true;
+  }
+
+  // The name of an embedded copy must be a plain file name: it may not leave
+  // the directory it is written to.
+  bool IsPlainFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos) return false;
+    if (name.find("..") != std::string::npos) return false;
+    if (name.size() > 1 && name[1] == ':') return false;
+    return true;
+  }
+
+  // Writes bytes to dir/name through a temporary file renamed over the target,
+  // so a library in use is never overwritten in place.
+  bool Restore(const std::string& dir, const std::string& name, const std::vector<char>& bytes) {
+    if (!IsPlainFileName(name)) {
+      Report("ProjectFileLoader::Load: refused embedded file name: ", name.c_str());
+      return false;
+    }
+    OrnFileSaver saver(engine);
+    std::string path = dir + kPathSeparator + name;
+    if (!saver.OpenSaveFile(path.c_str(), false)) return false;
+    saver.SaveDataToFile(bytes.data(), bytes.size());
+    saver.CloseSaveFile();
+    return saver.GetSaveingFileName() != nullptr;
+  }
+
+  EngineInterface* engine;
+  LoadSwitches switches;
+};
+}  // namespace
+
+ProjectFileLoader::ProjectFileLoader(EngineInterface* engineInterface) : engine(engineInterface), startGroupPath{} {}
+ProjectFileLoader::~ProjectFileLoader() = default;
+
+const char* ProjectFileLoader::GetStartGroupPath() { return startGroupPath; }
+
+int ProjectFileLoader::Load(const char* path) {
+  // A project without a start group must not inherit the previous one.
+  startGroupPath[0] = '\0';
+  if (!engine || !engine->ext) return kProjectFailure;
+
+  LoadSwitches switches;
+  char value[260] = {};
+  if (engine->ext->GetRegData("WriteErrorLog", value, sizeof value - 1)) switches.verbose = EqualsIgnoreCase(value, "Yes");
+  std::memset(value, 0, sizeof value);
+  if (engine->ext->GetRegData("KlvCrCCheck", value, sizeof value - 1)) switches.crcCheck = !EqualsIgnoreCase(value, "No");
+  ProjectReader reader(engine, switches);
+
+  OrnFileLoader loader(engine);
+  if (!path) {
+    reader.Report("There was no filename given");
+    return kProjectFailure;
+  }
+  std::string projectDir;
+  {
+    std::string full(path, strnlen(path, 399));
+    size_t cut = full.find_last_of("/\\");
+    if (cut != std::string::npos) projectDir = full.substr(0, cut + 1);
+  }
+  if (!loader.LoadFile(path)) {
+    reader.Report("The loader was unable to load the given file: ", path);
+    return kProjectFailure;
+  }
+  if (loader.CheckHeader("ONDF", false)) engine->ext->TranslateFile(&loader);
+  if (!loader.CheckHeader("KSPT", false)) {
+    reader.Report("There is no KLV header found.");
+    return kProjectFailure;
+  }
+  loader.CheckHeader("KSPT", true);
+  char header[4];
+  if (!loader.CopyTagData(header, sizeof header)) {
+    reader.Report("There is no KLV header found.");
+    return kProjectFailure;
+  }
+
+  if (loader.GetInfoIfTag("KSGR")) {
+    std::string name;
+    if (ProjectReader::ReadText(loader, &name, kStartGroupPathSize - 1)) {
+      std::string start = projectDir + name;
+      if (start.size() < sizeof startGroupPath) CopyText(startGroupPath, sizeof startGroupPath, start.c_str());
+    }
+  }
+  if (loader.GetInfoIfTag("KVNV")) {
+    int32_t required = 0;
+    if (loader.CopyTagData(&required, sizeof required) && required > engine->ext->GetInterfaceID()) {
+      reader.Report("The version of Varnel is not correct.");
+      return kProjectNeedsUpdate;
+    }
+  }
+
+  int32_t channelCount = 0;
+  if (!loader.GetInfoIfTag("KDDC")) return kProjectReady;
+  if (!loader.CopyTagData(&channelCount, sizeof channelCount)) return kProjectFailure;
+  ChannelList* list = engine->ext->GetChannelList();
+  OrnFileLoader checker(engine);
+  std::string installDir(engine->GetInstallDir(), strnlen(engine->GetInstallDir(), 399));
+  std::string channelsDir = installDir + kPathSeparator + "channels";
+
+  for (int32_t entry = 0; entry < channelCount; ++entry) {
+    if (loader.GetIfEndOfFile()) return kProjectFailure;
+    if (loader.GetInfoIfTag("KFDB")) continue;
+    if (!loader.GetInfoIfTag("KNDB")) continue;
+    GUID type;
+    int32_t required[3];
+    int32_t crc = 0;
+    if (!loader.CopyTagData(&type, sizeof type) || !loader.CopyTagData(required, sizeof required) ||
+        !loader.CopyTagData(&crc, sizeof crc))
+      return kProjectFailure;
+
+    bool missing = false;
+    ChannelListItem* item = list ? list->GetItem(type) : nullptr;
+    if (!item) {
+      reader.Report("Channel not found :");
+      reader.Report(type);
+      missing = true;
+    } else if (!item->onDisk) {
+      reader.Report("Channel not found on disk");
+      reader.Report(type);
+      missing = true;
+    }
+    delete engine->InitChannelFromType(type, nullptr, false);
+    item = list ? list->GetItem(type) : nullptr;
+    if (!missing && list) {
+      ChannelType local = list->GetChannelType(type);
+      bool older = false;
+      for (int i = 0; i < 3; ++i) older = older || local.version[i] < required[i];
+      if (older) {
+        reader.Report("Local channel version error");
+        reader.Report(type);
+        missing = true;
+      } else if (switches.crcCheck && item && item->fileName.GetString() && local.version[0] == required[0] &&
+                 local.version[1] == required[1] && local.version[2] == required[2] &&
+                 checker.LoadFile(item->fileName.GetString()) && checker.GetCRC() != crc) {
+        reader.Report("Crc error in local version");
+        reader.Report(type);
+        missing = true;
+      }
+    }
+    std::string name;
+    std::vector<char> bytes;
+    if (!reader.ReadEmbedded(loader, "KCAN", "KCAS", "KCAF", &name, &bytes)) return kProjectFailure;
+    if (!missing) continue;
+    if (bytes.empty()) return kProjectNeedsUpdate;
+    if (!reader.Restore(channelsDir, name, bytes)) return kProjectNeedsUpdate;
+    if (list) {
+      list->SetVersionInfo(type, required);
+      // The restored file replaces the library: the next channel of the type
+      // is created from the new file, not from a module loaded before.
+      if (ChannelListItem* restored = list->GetItem(type)) {
+        restored->fileName.SetString((channelsDir + kPathSeparator + name).c_str());
+        restored->onDisk = true;
+        restored->module = nullptr;
+      }
+    }
+  }
+
+  int32_t otherCount = 0;
+  if (!loader.GetInfoIfTag("KDGC")) return kProjectReady;
+  if (!loader.CopyTagData(&otherCount, sizeof otherCount)) return kProjectFailure;
+  std::string thirdDir = installDir.substr(0, 259) + kPathSeparator + "3rd";
+  for (int32_t entry = 0; entry < otherCount; ++entry) {
+    if (loader.GetIfEndOfFile()) return kProjectFailure;
+    if (loader.GetInfoIfTag("KDFF")) continue;
+    std::string fileName;
+    int32_t crc = 0;
+    bool haveName = loader.GetInfoIfTag("KDDF") && ProjectReader::ReadText(loader, &fileName, 260);
+    if (loader.GetInfoIfTag("KCRC")) loader.CopyTagData(&crc, sizeof crc);
+    bool missing = false;
+    std::string path = thirdDir + kPathSeparator + fileName;
+    if (!haveName || !reader.IsPlainFileName(fileName)) {
+      if (haveName) reader.Report("ProjectFileLoader::Load: refused library file name: ", fileName.c_str());
+      missing = true;
+    } else if (!checker.LoadFile(path.c_str())) {
+      reader.Report("Can't locate thirth party dll : ", path.c_str());
+      missing = true;
+    } else if (checker.GetCRC() != crc) {
+      reader.Report("Crc error in local dll : ", path.c_str());
+      missing = true;
+    }
+    std::string name;
+    std::vector<char> bytes;
+    if (!reader.ReadEmbedded(loader, "KDLN", "KDLS", "KDLF", &name, &bytes)) return kProjectFailure;
+    if (!missing) continue;
+    if (bytes.empty()) return kProjectNeedsUpdate;
+    if (!reader.Restore(thirdDir, name, bytes)) return kProjectNeedsUpdate;
+  }
+  return kProjectReady;
+}
