@@ -56,6 +56,31 @@ class StdinFromNull {
   int saved;
 };
 
+// Standard input from a pseudo-terminal whose other side holds typed text.
+class StdinFromTerminal {
+ public:
+  explicit StdinFromTerminal(const std::string& typed) : saved(dup(STDIN_FILENO)) {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
+    int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    if (terminal < 0) return;
+    dup2(terminal, STDIN_FILENO);
+    close(terminal);
+    ready = write(master, typed.data(), typed.size()) == static_cast<ssize_t>(typed.size());
+  }
+  ~StdinFromTerminal() {
+    dup2(saved, STDIN_FILENO);
+    close(saved);
+    if (master >= 0) close(master);
+  }
+
+  bool ready = false;
+
+ private:
+  int saved;
+  int master = -1;
+};
+
 class FileDialog : public ::testing::Test {
  protected:
   // A stand-in for the desktop dialog program: it records its arguments,
@@ -131,6 +156,29 @@ TEST_F(FileDialog, BrokenDialogProgramFallsBackAndCancels) {
   EnvSetting searchPath("PATH", dir.path.c_str());
   EXPECT_FALSE(dialog.OpenFileDialog("Kelvane file (*.klv)", "klv", path, sizeof path));
   EXPECT_STREQ(path, "");
+}
+
+TEST_F(FileDialog, TerminalAnswerGetsTheDefaultExtension) {
+  EnvSetting display("DISPLAY", nullptr);
+  EnvSetting wayland("WAYLAND_DISPLAY", nullptr);
+  {
+    StdinFromTerminal terminal("  projects/demo  \n");
+    if (!terminal.ready) GTEST_SKIP() << "no pseudo-terminal here";
+    ASSERT_TRUE(dialog.OpenFileDialog("Kelvane file (*.klv)", "klv", path, sizeof path));
+    EXPECT_STREQ(path, "projects/demo.klv");
+  }
+  {
+    StdinFromTerminal terminal("/data/v1.2/other.klv\n");
+    if (!terminal.ready) GTEST_SKIP() << "no pseudo-terminal here";
+    ASSERT_TRUE(dialog.OpenFileDialog("Kelvane file (*.klv)", "klv", path, sizeof path));
+    EXPECT_STREQ(path, "/data/v1.2/other.klv");
+  }
+  {
+    StdinFromTerminal terminal("\n");
+    if (!terminal.ready) GTEST_SKIP() << "no pseudo-terminal here";
+    EXPECT_FALSE(dialog.OpenFileDialog("Kelvane file (*.klv)", "klv", path, sizeof path));
+    EXPECT_STREQ(path, "");
+  }
 }
 
 }  // namespace

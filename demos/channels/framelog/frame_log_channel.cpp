@@ -1,0 +1,50 @@
+// The frame-log channel of the demo projects: it calls the channels linked
+// into its "Children" slot once per frame and reports the frame count through
+// the engine's info messages every 100 frames, so a running project can be
+// seen in the error log.
+#include "engine_interface.h"
+#include "guid_util.h"
+#include "orn_channel.h"
+
+#include <string>
+
+namespace {
+const char* kFrameLogType = "5D3A8C10-7E2B-4F19-A6C4-1B9E0D27F835";
+constexpr int kReportEvery = 100;
+
+ChannelType& TypeRecord() {
+  static ChannelType type = [] {
+    ChannelType record;
+    record.SetName("Frame Log");
+    record.type = GuidLiteral(kFrameLogType);
+    record.baseType = record.type;
+    return record;
+  }();
+  return type;
+}
+
+class FrameLogChannel : public Orn_Channel {
+ public:
+  FrameLogChannel() {
+    SetChildCreationCount(1);
+    SetChildCreateType(ChildCreation(kWildcardGuid, -1, "Children"), 0);
+  }
+
+  void CallChannel() override {
+    if (!CheckRenderCount()) return;
+    ++frames;
+    if (frames % kReportEvery == 0 && engine) {
+      std::string text = std::string(GetChannelName() ? GetChannelName() : "Frame Log") + ": frame";
+      engine->infoFunctor(text.c_str(), frames);
+    }
+    for (int i = 0; i < GetChildCount(); ++i)
+      if (Orn_Channel* child = GetChild(i)) child->CallChannel();
+  }
+
+ private:
+  int frames = 0;
+};
+}  // namespace
+
+extern "C" ChannelType* GetType() { return &TypeRecord(); }
+extern "C" Orn_Channel* InitDLL() { return new FrameLogChannel; }

@@ -1,0 +1,256 @@
+// Projects: the project-file loader's result codes and restores, the error
+// log's line format, and the engine control driving a project end to end.
+#include "channel_list.h"
+#include "engine_control.h"
+#include "engine_fixture.h"
+#include "error_log.h"
+#include "file_loader.h"
+#include "file_saver.h"
+#include "orn_channel.h"
+#include "orn_channel_group.h"
+#include "project_loader.h"
+#include "win32/datetime.h"
+#include "win32/messagebox.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+std::vector<char> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Builds project files chunk by chunk.
+class ProjectWriter {
+ public:
+  explicit ProjectWriter(EngineInterface* engine) : saver(engine) { saver.OpenMemory(); }
+  ProjectWriter& Chunk(const char* tag, const void* data, unsigned long size) {
+    saver.SaveChunk(tag, data, size);
+    return *this;
+  }
+  ProjectWriter& Int(const char* tag, int32_t value) { return Chunk(tag, &value, sizeof value); }
+  ProjectWriter& Text(const char* tag, const std::string& text) { return Chunk(tag, text.c_str(), text.size() + 1); }
+  ProjectWriter& Tag(const char* tag) {
+    saver.SaveTag(tag);
+    return *this;
+  }
+  ProjectWriter& Blocks(const GUID& type, const int32_t version[3], int32_t crc) {
+    saver.SaveTag("KNDB");
+    saver.SaveBlockSize(sizeof type);
+    saver.SaveDataToFile(&type, sizeof type);
+    saver.SaveBlockSize(12);
+    saver.SaveDataToFile(version, 12);
+    saver.SaveBlockSize(4);
+    saver.SaveDataToFile(&crc, 4);
+    return *this;
+  }
+  void WriteTo(const fs::path& path) {
+    saver.CloseMemory();
+    std::ofstream out(path, std::ios::binary);
+    out.write(saver.GetBuffer(), static_cast<std::streamsize>(saver.GetBufferSize()));
+  }
+  OrnFileSaver saver;
+};
+
+class Projects : public EngineFixture {
+ protected:
+  int Load(const fs::path& path) { return engine->ext->InitializeKLVFile(path.c_str()); }
+  fs::path Project() { return root / "project.klv"; }
+  int32_t CrcOf(const fs::path& file) {
+    OrnFileLoader loader(engine);
+    EXPECT_TRUE(loader.LoadFile(file.c_str()));
+    return loader.GetCRC();
+  }
+  fs::path PlainFile() { return install / "channels" / "0A11CE00-0000-4000-8000-000000000001.so"; }
+};
+
+const int32_t kCurrent[3] = {1, 25, 1};
+}  // namespace
+
+TEST_F(Projects, ResultCodesOfTheHeaderAndVersion) {
+  EXPECT_EQ(Load(root / "missing.klv"), kProjectFailure);
+  EXPECT_EQ(engine->ext->InitializeKLVFile(nullptr), kProjectFailure);
+
+  ProjectWriter(engine).Int("KSGX", 1).WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectFailure);
+
+  ProjectWriter(engine).Int("KSPT", 1).Text("KSGR", "start.grp").Int("KVNV", 100006).WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectNeedsUpdate);
+
+  ProjectWriter(engine).Int("KSPT", 1).Text("KSGR", "start.grp").Int("KVNV", 100005).WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectReady);
+  EXPECT_EQ(std::string(engine->ext->GetProjectLoader()->GetStartGroupPath()), (root / "start.grp").string());
+
+  // A project without a start group does not keep the previous one.
+  ProjectWriter(engine).Int("KSPT", 1).WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectReady);
+  EXPECT_STREQ(engine->ext->GetProjectLoader()->GetStartGroupPath(), "");
+}
+
+TEST_F(Projects, PresentCurrentLibrariesAreReady) {
+  ProjectWriter writer(engine);
+  writer.Int("KSPT", 1).Int("KDDC", 2).Tag("KFDB").Blocks(PlainType(), kCurrent, CrcOf(PlainFile()));
+  writer.Int("KDGC", 0).WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectReady);
+}
+
+TEST_F(Projects, OutdatedLibraryIsRestoredFromItsEmbeddedCopy) {
+  // The embedded copy is the alternative plug-in's file written under the
+  // plain type's file name; the requirement (2, 25, 1) is newer than (1, 25, 1).
+  std::vector<char> copy = ReadBytes(install / "channels" / "0A11CE00-0000-4000-8000-000000000007.so");
+  const int32_t required[3] = {2, 25, 1};
+  int32_t size = static_cast<int32_t>(copy.size());
+  std::string name = "0A11CE00-0000-4000-8000-000000000001.so";
+  ProjectWriter writer(engine);
+  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(PlainType(), required, 0);
+  writer.Text("KCAN", name).Int("KCAS", size).Chunk("KCAF", copy.data(), copy.size());
+  writer.WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectReady);
+  EXPECT_EQ(ReadBytes(PlainFile()), copy);
+  ChannelType listed = engine->ext->GetChannelList()->GetChannelType(PlainType());
+  EXPECT_EQ(listed.version[0], 2);
+  EXPECT_EQ(listed.version[2], 1);
+}
+
+TEST_F(Projects, MissingLibraryWithoutCopyNeedsAnUpdate) {
+  ProjectWriter writer(engine);
+  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(GuidLiteral("0A11CE00-0000-4000-8000-0000000000FF"), kCurrent, 0);
+  writer.WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectNeedsUpdate);
+}
+
+TEST_F(Projects, ChecksumTestFollowsTheRegistrySwitch) {
+  ProjectWriter writer(engine);
+  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(PlainType(), kCurrent, CrcOf(PlainFile()) + 1);
+  writer.WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectNeedsUpdate);
+  ASSERT_TRUE(engine->ext->SetRegData("KlvCrCCheck", "No"));
+  EXPECT_EQ(Load(Project()), kProjectReady);
+
+  // Third-party libraries are always checked.
+  std::ofstream(install / "3rd" / "helper.so") << "library bytes";
+  ProjectWriter others(engine);
+  others.Int("KSPT", 1).Int("KDDC", 0).Int("KDGC", 1).Text("KDDF", "helper.so").Int("KCRC", 1);
+  others.WriteTo(Project());
+  EXPECT_EQ(Load(Project()), kProjectNeedsUpdate);
+}
+
+TEST_F(Projects, EmbeddedNamesThatLeaveTheirDirectoryAreRefused) {
+  const char payload[] = "not a library";
+  int32_t size = sizeof payload;
+  for (const char* name : {"../escape.so", "/tmp/escape.so", "sub/escape.so", "..", "a\\..\\b.so"}) {
+    ProjectWriter writer(engine);
+    writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(GuidLiteral("0A11CE00-0000-4000-8000-0000000000FE"), kCurrent, 0);
+    writer.Text("KCAN", name).Int("KCAS", size).Chunk("KCAF", payload, sizeof payload);
+    writer.WriteTo(Project());
+    EXPECT_EQ(Load(Project()), kProjectNeedsUpdate) << name;
+  }
+  EXPECT_FALSE(fs::exists(install / "escape.so"));
+  EXPECT_FALSE(fs::exists("/tmp/escape.so"));
+}
+
+TEST_F(Projects, EmbeddedSizeLargerThanItsBlockIsRefused) {
+  const char payload[] = "short";
+  ProjectWriter writer(engine);
+  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(GuidLiteral("0A11CE00-0000-4000-8000-0000000000FD"), kCurrent, 0);
+  writer.Text("KCAN", "x.so").Int("KCAS", 1000).Chunk("KCAF", payload, sizeof payload);
+  writer.WriteTo(Project());
+  EXPECT_NE(Load(Project()), kProjectReady);
+  EXPECT_FALSE(fs::exists(install / "channels" / "x.so"));
+}
+
+TEST_F(Projects, ErrorLogLineFormat) {
+  ASSERT_TRUE(engine->ext->SetRegData("WriteErrorLog", "Yes"));
+  ErrorLogOutput log(engine);
+  SYSTEMTIME fixed = {};
+  fixed.wYear = 2026;
+  fixed.wMonth = 3;
+  fixed.wDay = 7;
+  fixed.wHour = 14;
+  fixed.wMinute = 0;
+  fixed.wSecond = 5;
+  Win32_SetClockOverride(&fixed);
+  DebugMessage message;
+  message.SetDebugMessage("Couldn't find DLL");
+  message.SetMessageType(kMessageError);
+  log.ShowDebugMessage(&message);
+  message.SetMessageType(kMessageInfo);
+  message.SetDebugMessage("ready");
+  log.ShowDebugMessage(&message);
+  Win32_SetClockOverride(nullptr);
+  std::vector<char> bytes = ReadBytes(install / "error.log");
+  std::string expected = "2026-03-07 14:00:05 Error: Couldn't find DLL\r\n2026-03-07 14:00:05 Info : ready\r\n";
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+}
+
+TEST_F(Projects, ErrorLogIsOffUntilTheRegistrySaysSo) {
+  ErrorLogOutput first(engine);
+  EXPECT_FALSE(first.GetIfWriteLog());
+  char value[10] = {};
+  ASSERT_TRUE(engine->ext->GetRegData("WriteErrorLog", value, sizeof value));
+  EXPECT_STREQ(value, "No");
+  std::vector<std::string> boxes;
+  auto previous = Win32_SetMessageBoxHook([&](HWND, const char* text, const char*, UINT) {
+    boxes.push_back(text);
+    return IDOK;
+  });
+  DebugMessage message;
+  message.SetDebugMessage("shown");
+  message.SetMessageType(kMessageBox);
+  first.ShowDebugMessage(&message);
+  Win32_SetMessageBoxHook(previous);
+  EXPECT_EQ(boxes, std::vector<std::string>{"shown"});
+  EXPECT_FALSE(fs::exists(install / "error.log"));
+}
+
+TEST_F(Projects, EngineControlRunsAProjectFrameByFrame) {
+  StopEngine();
+  debugOutPut = nullptr;
+  // A group with one plain channel as its start channel, and a project naming it.
+  {
+    EngineInterface* maker = new EngineInterface;
+    maker->ext->SetInstallDir(install.c_str());
+    maker->ext->SetKelvaneRegKey("Software\\KelvaneTest");
+    ASSERT_TRUE(maker->ext->InitEngine(nullptr, "TEST"));
+    Orn_ChannelGroup* group = maker->CreateNewGroup("Frames", false, -1);
+    Orn_Channel* start = maker->InitChannelFromType(ParentType(), group, true);
+    ASSERT_NE(start, nullptr);
+    start->SetChannelName("start");
+    group->SetStartChannel(start->GetChannelIDIndexNr());
+    ASSERT_TRUE(group->SaveChannelGroup((root / "frames.grp").c_str()));
+    ProjectWriter(maker).Int("KSPT", 1).Text("KSGR", "frames.grp").WriteTo(Project());
+    maker->ext->Release();
+    delete maker;
+  }
+  EngineControl* control = GetEngineControlInstance();
+  ASSERT_NE(control, nullptr);
+  control->EngineLoop();  // before InitEngine: nothing
+  control->SetInstallDir(install.c_str());
+  control->SetKelvaneRegKey("Software\\KelvaneTest");
+  std::string path = Project().string();
+  control->SetCommandLine(path.data());
+  ASSERT_TRUE(control->InitEngine(nullptr, const_cast<char*>("TEST"), nullptr));
+  EXPECT_NE(debugOutPut, nullptr);
+  ASSERT_EQ(control->LoadProject(), kLoadProjectReady);
+  int before = control->GetEngineInterface()->GetTreeCalculateCount();
+  for (int i = 0; i < 5; ++i) control->EngineLoop();
+  EXPECT_EQ(control->GetEngineInterface()->GetTreeCalculateCount(), before + 5);
+
+  // A start group that cannot be loaded.
+  ProjectWriter(control->GetEngineInterface()).Int("KSPT", 1).Text("KSGR", "absent.grp").WriteTo(Project());
+  EXPECT_EQ(control->LoadProject(), kLoadProjectNoStartGroup);
+  delete control;
+  EXPECT_EQ(debugOutPut, nullptr);
+  debugOutPut = &receiver;
+}
+
+TEST_F(Projects, LongCommandLineIsCut) {
+  EngineControl control;
+  std::string path(1200, 'p');
+  control.SetCommandLine(path.data());
+  // No engine yet: loading fails before the path matters.
+  EXPECT_EQ(control.LoadProject(), kLoadProjectFailure);
+}
