@@ -155,7 +155,9 @@ TEST_F(PluginLoading, PathIsPrefixedOnlyOnce) {
 }
 
 TEST_F(PluginLoading, ChannelListIsFoundAgainFromTheCache) {
-  ASSERT_NE(engine->InitChannelFromType(PlainType(), nullptr, false), nullptr);
+  Orn_Channel* first = engine->InitChannelFromType(PlainType(), nullptr, false);
+  ASSERT_NE(first, nullptr);
+  delete first;
   StopEngine();
   ASSERT_TRUE(fs::exists(install / "channel.lst"));
   StartEngine();

@@ -23,7 +23,8 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
                     LPDWORD threadId);
 
 // Ends the calling thread with the given exit code. Its stack is unwound, so
-// the destructors of objects on it run.
+// the destructors of objects on it run; it must therefore not be called from
+// a destructor or a noexcept function, which the unwinding cannot pass.
 [[noreturn]] void ExitThread(DWORD exitCode);
 
 // A thread cannot be stopped from outside without leaving locks it holds and
