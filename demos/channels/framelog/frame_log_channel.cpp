@@ -1,16 +1,17 @@
 // The frame-log channel of the demo projects: it calls the channels linked
 // into its "Children" slot once per frame and reports the frame count through
-// the engine's info messages every 100 frames, so a running project can be
-// seen in the error log.
+// the engine's info messages once a second, so a running project can be seen
+// in the error log.
 #include "engine_interface.h"
 #include "guid_util.h"
 #include "orn_channel.h"
+#include "win32/thread.h"
 
 #include <string>
 
 namespace {
 const char* kFrameLogType = "5D3A8C10-7E2B-4F19-A6C4-1B9E0D27F835";
-constexpr int kReportEvery = 100;
+constexpr DWORD kReportEveryMs = 1000;
 
 ChannelType& TypeRecord() {
   static ChannelType type = [] {
@@ -33,7 +34,10 @@ class FrameLogChannel : public Orn_Channel {
   void CallChannel() override {
     if (!CheckRenderCount()) return;
     ++frames;
-    if (frames % kReportEvery == 0 && engine) {
+    DWORD now = GetTickCount();
+    if (lastReport == 0) lastReport = now;
+    if (now - lastReport >= kReportEveryMs && engine) {
+      lastReport = now;
       std::string text = std::string(GetChannelName() ? GetChannelName() : "Frame Log") + ": frame";
       engine->infoFunctor(text.c_str(), frames);
     }
@@ -43,6 +47,7 @@ class FrameLogChannel : public Orn_Channel {
 
  private:
   int frames = 0;
+  DWORD lastReport = 0;
 };
 }  // namespace
 

@@ -11,6 +11,9 @@
 #define E_POINTER static_cast<HRESULT>(0x80004003)
 #define REGDB_E_CLASSNOTREG static_cast<HRESULT>(0x80040154)
 
+// The identity of IUnknown, which every COM object answers to.
+inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // The base interface of COM objects: reference counting and interface lookup.
 struct IUnknown {
   virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;

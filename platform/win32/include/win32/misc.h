@@ -1,6 +1,7 @@
 // Arithmetic, debugger output and string helpers.
 #pragma once
 
+#include "win32/library.h"  // GetModuleHandleA
 #include "win32/types.h"
 
 extern "C" {

@@ -15,3 +15,5 @@
 #include "win32/com.h"
 #include "win32/misc.h"
 #include "win32/process.h"
+#include "win32/messages.h"
+#include "win32/window.h"

@@ -1,0 +1,199 @@
+// The viewer program end to end: started as a separate process on a copy of
+// the installation, headless on SDL's offscreen driver (or under a real X
+// server when one can be started), and stopped by SIGTERM.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+extern char** environ;
+
+namespace {
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class ViewerRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kelvane-viewer-XXXXXX";
+    root = mkdtemp(pattern);
+    install = root / "install";
+    const char* dist = std::getenv("KELVANE_DIST");
+    ASSERT_NE(dist, nullptr);
+    fs::copy(dist, install, fs::copy_options::recursive);
+    fs::remove(install / "channel.lst");
+    fs::remove(install / "error.log");
+    registry = root / "registry";
+    SetRegistryValue("WriteErrorLog", "Yes");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+  }
+
+  void SetRegistryValue(const char* name, const char* value) {
+    std::string tool = (fs::path(std::getenv("KELVANE_DIST")).parent_path() / "tools" / "reg_value").string();
+    std::string command = "KELVANE_REGISTRY='" + registry.string() + "' '" + tool +
+                          "' 'SOFTWARE\\Ondrel\\Kelvane Viewers\\1.20.000' " + name + " " + value;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  // Starts the viewer in the installation with the given arguments and extra
+  // environment; returns its process id.
+  pid_t Start(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {}) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      std::string entry = *e;
+      if (entry.rfind("KELVANE_REGISTRY=", 0) == 0 || entry.rfind("SDL_VIDEODRIVER=", 0) == 0) continue;
+      env.push_back(entry);
+    }
+    env.push_back("KELVANE_REGISTRY=" + registry.string());
+    bool driverGiven = false;
+    for (const auto& e : extraEnv) driverGiven = driverGiven || e.rfind("SDL_VIDEODRIVER=", 0) == 0;
+    if (!driverGiven) env.push_back("SDL_VIDEODRIVER=offscreen");
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    std::string program = (install / "viewer").string();
+    std::vector<std::string> argStrings = {program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStrings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, install.c_str());
+    std::string out = (root / "viewer.out").string();
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    pid_t pid = -1;
+    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(rc, 0);
+    return pid;
+  }
+
+  // Waits for the process to end by itself; -1 when it does not within the time.
+  int WaitExit(pid_t pid, int seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+  }
+
+  std::string Output() { return ReadText(root / "viewer.out"); }
+
+  fs::path root, install, registry;
+};
+}  // namespace
+
+TEST_F(ViewerRun, PlaysTheDemoProjectAndShutsDownInOrderOnSigterm) {
+  pid_t pid = Start({"demos/hello/hello.klv"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
+  std::string log = ReadText(install / "error.log");
+  EXPECT_NE(log.find("Main: frame"), std::string::npos) << log;
+  EXPECT_NE(log.find("Libraries loaded : "), std::string::npos) << log;
+  EXPECT_TRUE(fs::exists(install / "channel.lst"));
+}
+
+TEST_F(ViewerRun, MissingProjectFileReportsAndEnds) {
+  pid_t pid = Start({"no-such-project.klv"});
+  EXPECT_EQ(WaitExit(pid, 30), 0);
+  EXPECT_NE(Output().find("There was an error while starting the project, please try to re-install the Kelvane "
+                          "Viewers package."),
+            std::string::npos)
+      << Output();
+}
+
+TEST_F(ViewerRun, ProjectNeedingAnUpdateStartsTheUpdater) {
+  // A project that asks for a newer core than this one.
+  std::vector<char> project;
+  auto chunk = [&](const char* tag, const void* data, uint32_t size) {
+    project.insert(project.end(), tag, tag + 4);
+    const char* s = reinterpret_cast<const char*>(&size);
+    project.insert(project.end(), s, s + 4);
+    const char* d = static_cast<const char*>(data);
+    project.insert(project.end(), d, d + size);
+  };
+  int32_t header = 1, version = 100006;
+  chunk("KSPT", &header, 4);
+  chunk("KVNV", &version, 4);
+  std::ofstream(install / "newer.klv", std::ios::binary).write(project.data(), static_cast<std::streamsize>(project.size()));
+  pid_t pid = Start({"newer.klv"});
+  EXPECT_EQ(WaitExit(pid, 30), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  std::string out = Output();
+  EXPECT_NE(out.find("Failed loading this project, please update to the latest version."), std::string::npos) << out;
+  EXPECT_NE(out.find("Kelvane Update & Install"), std::string::npos) << out;
+}
+
+TEST_F(ViewerRun, NoCoreLibraryAnywhereShowsTheInstallationMessage) {
+  fs::path lonely = root / "lonely";
+  fs::create_directories(lonely);
+  fs::copy_file(install / "viewer", lonely / "viewer");
+  fs::copy_file(install / "libwin32plat.so", lonely / "libwin32plat.so");
+  install = lonely;
+  pid_t pid = Start({"x.klv"});
+  EXPECT_EQ(WaitExit(pid, 30), 0);
+  EXPECT_NE(Output().find("It seems that Kelvane is not correctly installed"), std::string::npos) << Output();
+}
+
+TEST_F(ViewerRun, WindowUnderARealXServerIsHalfTheDesktopAQuarterIn) {
+  if (std::system("command -v Xvfb >/dev/null 2>&1 && command -v xwininfo >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "Xvfb or xwininfo is not installed";
+  const char* display = ":93";
+  pid_t xvfb = -1;
+  {
+    std::vector<std::string> args = {"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    ASSERT_EQ(posix_spawnp(&xvfb, "Xvfb", &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  pid_t pid = Start({"demos/hello/hello.klv"}, {std::string("DISPLAY=") + display, "SDL_VIDEODRIVER=x11"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  std::string info = root / "xwininfo.txt";
+  std::string command = std::string("DISPLAY=") + display + " xwininfo -name KelvViewer > " + info + " 2>&1";
+  int found = std::system(command.c_str());
+  kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
+  kill(xvfb, SIGTERM);
+  waitpid(xvfb, nullptr, 0);
+  ASSERT_EQ(found, 0) << ReadText(info);
+  std::string text = ReadText(info);
+  EXPECT_NE(text.find("Width: 640"), std::string::npos) << text;
+  EXPECT_NE(text.find("Height: 512"), std::string::npos) << text;
+  EXPECT_NE(text.find("Absolute upper-left X:  320"), std::string::npos) << text;
+  EXPECT_NE(text.find("Absolute upper-left Y:  256"), std::string::npos) << text;
+}
