@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
+#include <string>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -26,6 +28,10 @@ struct Win32Module {
   // found by address rather than loaded through LoadLibraryA.
   bool resident = false;
   std::string path;
+  // Identity of the file the library was loaded from, to notice a file that
+  // was replaced on disk while its old version is still loaded.
+  dev_t device = 0;
+  ino_t inode = 0;
 };
 
 namespace {
@@ -120,6 +126,11 @@ Win32Module* AdoptHandle(void* dl, bool addRef, bool residentIfNew) {
       module->dl = dl;
       module->resident = residentIfNew;
       module->path = PathOfHandle(dl);
+      struct stat info;
+      if (!module->path.empty() && stat(module->path.c_str(), &info) == 0) {
+        module->device = info.st_dev;
+        module->inode = info.st_ino;
+      }
       table.byHandle[dl] = module;
       table.live.insert(module);
     }
@@ -169,6 +180,50 @@ Win32Module* FindLoadedLocked(ModuleTable& table, const char* name) {
   return nullptr;
 }
 
+// When path names a file that replaced a library still loaded from the same
+// path, the system loader would hand back the old library. The new file is
+// then opened through a hard link (or copy) of its own, so it loads as a
+// library of its own. Answers the path to open.
+std::string PathForReplacedFile(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return path;
+  ModuleTable& table = Modules();
+  bool stale = false;
+  {
+    std::lock_guard<std::mutex> lock(table.mutex);
+    for (Win32Module* module : table.live) {
+      if (module->path == path && (module->device != info.st_dev || module->inode != info.st_ino)) stale = true;
+    }
+  }
+  if (!stale) return path;
+  const char* tmp = getenv("TMPDIR");
+  std::string dir = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/kelvane-replaced-" + std::to_string(getpid()) + "-" +
+                    std::to_string(static_cast<unsigned long long>(info.st_ino));
+  mkdir(dir.c_str(), 0700);
+  size_t slash = path.rfind('/');
+  std::string link = dir + "/" + path.substr(slash == std::string::npos ? 0 : slash + 1);
+  unlink(link.c_str());
+  if (::link(path.c_str(), link.c_str()) != 0) {
+    FILE* in = fopen(path.c_str(), "rb");
+    FILE* out = in ? fopen(link.c_str(), "wb") : nullptr;
+    char buffer[65536];
+    size_t n;
+    while (in && out && (n = fread(buffer, 1, sizeof buffer, in)) > 0) fwrite(buffer, 1, n, out);
+    if (in) fclose(in);
+    if (out) fclose(out);
+  }
+  return link;
+}
+
+// Removes the private link of a replaced file once it is loaded: the mapping
+// stays, the name goes.
+void DropReplacementLink(const std::string& opened, const std::string& requested) {
+  if (opened == requested) return;
+  unlink(opened.c_str());
+  size_t slash = opened.rfind('/');
+  if (slash != std::string::npos) rmdir(opened.substr(0, slash).c_str());
+}
+
 }  // namespace
 
 std::string Win32_LibraryFileName(const char* name) {
@@ -214,10 +269,23 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
   // "not found", so the first such failure is the one reported.
   std::string firstFailure;
   for (const std::string& candidate : candidates) {
-    void* dl = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string opened = candidate.find('/') != std::string::npos ? PathForReplacedFile(candidate) : candidate;
+    void* dl = dlopen(opened.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (dl) {
       SetLoaderError(nullptr);
-      return AdoptHandle(dl, true, false);
+      Win32Module* module = AdoptHandle(dl, true, false);
+      if (opened != candidate) {
+        // The module answers for the path it was asked by, with the new file's identity.
+        std::lock_guard<std::mutex> lock(Modules().mutex);
+        module->path = candidate;
+        struct stat info;
+        if (stat(candidate.c_str(), &info) == 0) {
+          module->device = info.st_dev;
+          module->inode = info.st_ino;
+        }
+      }
+      DropReplacementLink(opened, candidate);
+      return module;
     }
     std::string text = TakeDlError();
     if (firstFailure.empty() && IsRegularFile(candidate)) firstFailure = text;

@@ -113,6 +113,12 @@ TEST_F(Projects, OutdatedLibraryIsRestoredFromItsEmbeddedCopy) {
   ChannelType listed = engine->ext->GetChannelList()->GetChannelType(PlainType());
   EXPECT_EQ(listed.version[0], 2);
   EXPECT_EQ(listed.version[2], 1);
+  // The next channel of the type comes from the restored file, not from the
+  // library that was loaded before the restore.
+  Orn_Channel* channel = engine->InitChannelFromType(PlainType(), nullptr, false);
+  ASSERT_NE(channel, nullptr);
+  EXPECT_EQ(channel->GetChannelType().type, AltType());
+  delete channel;
 }
 
 TEST_F(Projects, MissingLibraryWithoutCopyNeedsAnUpdate) {
