@@ -19,6 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "path_list.h"
 #include "win32/errors.h"
 
 struct Win32Module {
@@ -146,20 +147,7 @@ bool IsRegularFile(const std::string& path) {
 }
 
 // The directories of PATH in order, empty entries left out.
-std::vector<std::string> SearchDirectories() {
-  std::vector<std::string> dirs;
-  const char* path = getenv("PATH");
-  if (!path) return dirs;
-  std::string text(path);
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(':', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) dirs.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return dirs;
-}
+std::vector<std::string> SearchDirectories() { return SplitPathList(getenv("PATH")); }
 
 // The module LoadLibraryA loaded for a name: the whole path when the name has a
 // '/', else the file name. Called with the table locked.

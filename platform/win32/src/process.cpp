@@ -1,3 +1,4 @@
+#include "path_list.h"
 #include "win32/process.h"
 
 #include <spawn.h>
@@ -128,16 +129,7 @@ std::string FindProgram(const std::string& name) {
     size_t slash = own.rfind('/');
     if (slash != std::string::npos) dirs.push_back(own.substr(0, slash == 0 ? 1 : slash));
   }
-  if (const char* path = getenv("PATH")) {
-    std::string text(path);
-    size_t start = 0;
-    while (start <= text.size()) {
-      size_t end = text.find(':', start);
-      if (end == std::string::npos) end = text.size();
-      if (end > start) dirs.push_back(text.substr(start, end - start));
-      start = end + 1;
-    }
-  }
+  for (std::string& dir : SplitPathList(getenv("PATH"))) dirs.push_back(std::move(dir));
   for (const std::string& dir : dirs) {
     std::string candidate = dir + "/" + name;
     if (IsExecutableFile(candidate)) return candidate;
