@@ -1,5 +1,6 @@
-#include "path_list.h"
 #include "win32/process.h"
+
+#include "path_list.h"
 
 #include <spawn.h>
 #include <sys/stat.h>
