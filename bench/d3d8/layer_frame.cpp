@@ -1,0 +1,102 @@
+#include "layer_frame.h"
+
+#include <cstring>
+
+#include "bench_scene.h"
+
+namespace bench {
+
+bool LayerRenderer::Init() {
+  d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
+  if (!d3d_) return false;
+  D3DDISPLAYMODE mode;
+  d3d_->GetAdapterDisplayMode(0, &mode);
+  D3DPRESENT_PARAMETERS pp = {};
+  pp.BackBufferWidth = kTargetSize;
+  pp.BackBufferHeight = kTargetSize;
+  pp.BackBufferFormat = mode.Format;
+  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  pp.Windowed = TRUE;
+  pp.EnableAutoDepthStencil = TRUE;
+  pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+  if (FAILED(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_)))
+    return false;
+
+  Mesh mesh = BuildMesh();
+  vertexCount_ = static_cast<unsigned>(mesh.vertices.size());
+  const UINT vbytes = static_cast<UINT>(mesh.vertices.size() * sizeof(Vertex));
+  const UINT ibytes = static_cast<UINT>(mesh.indices.size() * 2);
+  device_->CreateVertexBuffer(vbytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &vb_);
+  device_->CreateIndexBuffer(ibytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib_);
+  BYTE* p = nullptr;
+  vb_->Lock(0, 0, &p, 0);
+  std::memcpy(p, mesh.vertices.data(), vbytes);
+  vb_->Unlock();
+  ib_->Lock(0, 0, &p, 0);
+  std::memcpy(p, mesh.indices.data(), ibytes);
+  ib_->Unlock();
+  for (int i = 0; i < 2; ++i) {
+    device_->CreateTexture(kTextureSize, kTextureSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &textures_[i]);
+    D3DLOCKED_RECT lr;
+    textures_[i]->LockRect(0, &lr, nullptr, 0);
+    std::vector<uint8_t> texels = BuildTexture(i);
+    for (int y = 0; y < kTextureSize; ++y)
+      std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch, &texels[y * kTextureSize * 4], kTextureSize * 4);
+    textures_[i]->UnlockRect(0);
+  }
+
+  float vp[16];
+  ViewProjection(vp);
+  D3DMATRIX proj;
+  std::memcpy(&proj, vp, sizeof proj);
+  device_->SetTransform(D3DTS_PROJECTION, &proj);
+  D3DLIGHT8 light = {};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {1, 1, 1, 1};
+  light.Direction = {0.3f, -0.4f, 0.866f};
+  device_->SetLight(0, &light);
+  device_->LightEnable(0, TRUE);
+  device_->SetRenderState(D3DRS_AMBIENT, 0x00303030);
+  device_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+  device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+  device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
+  device_->SetStreamSource(0, vb_, sizeof(Vertex));
+  device_->SetIndices(ib_, 0);
+  return true;
+}
+
+void LayerRenderer::Shutdown() {
+  if (device_) {
+    device_->SetTexture(0, nullptr);
+    device_->SetStreamSource(0, nullptr, 0);
+    device_->SetIndices(nullptr, 0);
+  }
+  for (IDirect3DTexture8*& t : textures_)
+    if (t) t->Release(), t = nullptr;
+  if (vb_) vb_->Release(), vb_ = nullptr;
+  if (ib_) ib_->Release(), ib_ = nullptr;
+  if (device_) device_->Release(), device_ = nullptr;
+  if (d3d_) d3d_->Release(), d3d_ = nullptr;
+}
+
+void LayerRenderer::Frame() {
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+  device_->BeginScene();
+  for (int i = 0; i < kDrawsPerFrame; ++i) {
+    DrawState s = StateForDraw(i);
+    D3DMATRIX world;
+    std::memcpy(&world, s.world, sizeof world);
+    device_->SetTransform(D3DTS_WORLD, &world);
+    D3DMATERIAL8 mat = {};
+    mat.Diffuse = {s.color[0], s.color[1], s.color[2], s.color[3]};
+    mat.Ambient = mat.Diffuse;
+    device_->SetMaterial(&mat);
+    device_->SetTexture(0, textures_[s.texture]);
+    device_->SetRenderState(D3DRS_CULLMODE, s.cull ? D3DCULL_CCW : D3DCULL_NONE);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount_, 0, kGridX * kGridY * 2);
+  }
+  device_->EndScene();
+  device_->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+}  // namespace bench

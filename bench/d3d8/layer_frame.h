@@ -1,0 +1,25 @@
+// The benchmark scene drawn through the Direct3D 8 layer.
+#pragma once
+
+#include <d3d8/d3d8.h>
+
+namespace bench {
+
+class LayerRenderer {
+ public:
+  bool Init();
+  void Shutdown();
+  // One frame: clear, 1,000 draws with state changes, present (which reads
+  // the frame back, so the frame is finished when this returns).
+  void Frame();
+
+ private:
+  IDirect3D8* d3d_ = nullptr;
+  IDirect3DDevice8* device_ = nullptr;
+  IDirect3DVertexBuffer8* vb_ = nullptr;
+  IDirect3DIndexBuffer8* ib_ = nullptr;
+  IDirect3DTexture8* textures_[2] = {};
+  unsigned vertexCount_ = 0;
+};
+
+}  // namespace bench

@@ -1,0 +1,31 @@
+// Diagnostics of the Direct3D 8 device layer: fault injection for device
+// creation and reset, and the count of objects still alive, so that tests can
+// provoke the failures a driver reports and see leaked device objects.
+#pragma once
+
+#include <d3d8/d3d8.h>
+
+extern "C" {
+
+// The next `count` calls of IDirect3D8::CreateDevice fail with `result`
+// (count -1: every call until cleared). A result of D3D_OK or a count of 0
+// clears the injection.
+void WINAPI D3D8Debug_FailCreateDevice(HRESULT result, int count);
+
+// The same for IDirect3DDevice8::Reset.
+void WINAPI D3D8Debug_FailReset(HRESULT result, int count);
+
+// Objects of the layer that are alive in the process right now: Direct3D
+// objects, devices, textures, vertex and index buffers and the surfaces made
+// by Create* (the levels of a texture and the device's own back buffer and
+// depth buffer are counted with their owner).
+UINT WINAPI D3D8Debug_LiveObjectCount();
+
+// References that objects made by `device` still hold on it: the objects the
+// application has not released. 0 for NULL.
+UINT WINAPI D3D8Debug_DeviceChildReferences(IDirect3DDevice8* device);
+
+// Fixed-function programs `device` has compiled so far; drawing again with
+// states it has drawn with before compiles nothing.
+UINT WINAPI D3D8Debug_ProgramCount(IDirect3DDevice8* device);
+}

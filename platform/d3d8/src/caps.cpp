@@ -1,0 +1,83 @@
+#include "caps.h"
+
+#include <cstring>
+
+#include "device.h"
+
+namespace d3d8 {
+
+void FillDeviceCaps(D3DDEVTYPE type, UINT adapter, D3DCAPS8* c) {
+  std::memset(c, 0, sizeof *c);
+  c->DeviceType = type;
+  c->AdapterOrdinal = adapter;
+  c->Caps2 = D3DCAPS2_CANRENDERWINDOWED | D3DCAPS2_DYNAMICTEXTURES;
+  c->Caps3 = D3DCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD;
+  c->PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;
+  c->CursorCaps = D3DCURSORCAPS_COLOR;
+  // Transform and lighting run on the renderer; indexed vertex blending is
+  // not offered (MaxVertexBlendMatrixIndex 0), which makes callers that
+  // choose by it ask for mixed vertex processing.
+  c->DevCaps = D3DDEVCAPS_EXECUTESYSTEMMEMORY | D3DDEVCAPS_EXECUTEVIDEOMEMORY | D3DDEVCAPS_TLVERTEXSYSTEMMEMORY |
+               D3DDEVCAPS_TLVERTEXVIDEOMEMORY | D3DDEVCAPS_TEXTURESYSTEMMEMORY | D3DDEVCAPS_TEXTUREVIDEOMEMORY |
+               D3DDEVCAPS_DRAWPRIMTLVERTEX | D3DDEVCAPS_CANRENDERAFTERFLIP | D3DDEVCAPS_DRAWPRIMITIVES2 |
+               D3DDEVCAPS_DRAWPRIMITIVES2EX | D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION;
+  c->PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW |
+                         D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_TSSARGTEMP | D3DPMISCCAPS_BLENDOP;
+  c->RasterCaps = D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE |
+                  D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_ZBIAS | D3DPRASTERCAPS_FOGRANGE |
+                  D3DPRASTERCAPS_WFOG | D3DPRASTERCAPS_ZFOG;
+  const DWORD cmp = D3DPCMPCAPS_NEVER | D3DPCMPCAPS_LESS | D3DPCMPCAPS_EQUAL | D3DPCMPCAPS_LESSEQUAL |
+                    D3DPCMPCAPS_GREATER | D3DPCMPCAPS_NOTEQUAL | D3DPCMPCAPS_GREATEREQUAL | D3DPCMPCAPS_ALWAYS;
+  c->ZCmpCaps = cmp;
+  c->AlphaCmpCaps = cmp;
+  const DWORD blend = D3DPBLENDCAPS_ZERO | D3DPBLENDCAPS_ONE | D3DPBLENDCAPS_SRCCOLOR | D3DPBLENDCAPS_INVSRCCOLOR |
+                      D3DPBLENDCAPS_SRCALPHA | D3DPBLENDCAPS_INVSRCALPHA | D3DPBLENDCAPS_DESTALPHA |
+                      D3DPBLENDCAPS_INVDESTALPHA | D3DPBLENDCAPS_DESTCOLOR | D3DPBLENDCAPS_INVDESTCOLOR |
+                      D3DPBLENDCAPS_SRCALPHASAT | D3DPBLENDCAPS_BOTHSRCALPHA | D3DPBLENDCAPS_BOTHINVSRCALPHA;
+  c->SrcBlendCaps = blend;
+  c->DestBlendCaps = blend;
+  c->ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_SPECULARGOURAUDRGB |
+                 D3DPSHADECAPS_ALPHAGOURAUDBLEND | D3DPSHADECAPS_FOGGOURAUD;
+  c->TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_PROJECTED |
+                   D3DPTEXTURECAPS_MIPMAP;
+  const DWORD filter = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
+                       D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+  c->TextureFilterCaps = filter;
+  c->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
+                          D3DPTADDRESSCAPS_BORDER | D3DPTADDRESSCAPS_INDEPENDENTUV | D3DPTADDRESSCAPS_MIRRORONCE;
+  c->LineCaps = D3DLINECAPS_TEXTURE | D3DLINECAPS_ZTEST | D3DLINECAPS_BLEND | D3DLINECAPS_ALPHACMP | D3DLINECAPS_FOG;
+  c->MaxTextureWidth = kMaxTextureSize;
+  c->MaxTextureHeight = kMaxTextureSize;
+  c->MaxTextureRepeat = 8192;
+  c->MaxTextureAspectRatio = kMaxTextureSize;
+  c->MaxAnisotropy = 1;
+  c->MaxVertexW = 1.0e10f;
+  c->GuardBandLeft = -8192.0f;
+  c->GuardBandTop = -8192.0f;
+  c->GuardBandRight = 8192.0f;
+  c->GuardBandBottom = 8192.0f;
+  c->StencilCaps = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_ZERO | D3DSTENCILCAPS_REPLACE | D3DSTENCILCAPS_INCRSAT |
+                   D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INVERT | D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR;
+  c->FVFCaps = 8 | D3DFVFCAPS_PSIZE;
+  c->TextureOpCaps = 0x03FFFFFF;  // every operation from DISABLE to LERP
+  c->MaxTextureBlendStages = kStageCount;
+  c->MaxSimultaneousTextures = kStageCount;
+  c->VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
+                            D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
+  c->MaxActiveLights = kMaxActiveLights;
+  c->MaxUserClipPlanes = 0;
+  c->MaxVertexBlendMatrices = 0;
+  c->MaxVertexBlendMatrixIndex = 0;
+  c->MaxPointSize = 64.0f;
+  c->MaxPrimitiveCount = 0x00FFFFFF;
+  c->MaxVertexIndex = 0x00FFFFFF;
+  c->MaxStreams = 1;  // flexible vertex formats read stream 0
+  c->MaxStreamStride = 255;
+  // Programmable shaders are not offered yet.
+  c->VertexShaderVersion = 0;
+  c->MaxVertexShaderConst = 0;
+  c->PixelShaderVersion = 0;
+  c->MaxPixelShaderValue = 0.0f;
+}
+
+}  // namespace d3d8

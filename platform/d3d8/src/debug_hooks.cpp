@@ -1,0 +1,75 @@
+#include "debug_hooks.h"
+
+#include <d3d8/d3d8debug.h>
+
+#include <mutex>
+
+#include "device.h"
+
+#define D3D8_EXPORT __attribute__((visibility("default")))
+
+namespace d3d8 {
+namespace {
+
+struct Injection {
+  HRESULT result = D3D_OK;
+  int count = 0;  // -1: until cleared
+
+  void Set(HRESULT r, int n) {
+    if (r == D3D_OK || n == 0) {
+      result = D3D_OK;
+      count = 0;
+    } else {
+      result = r;
+      count = n < 0 ? -1 : n;
+    }
+  }
+  HRESULT Take() {
+    if (count == 0) return D3D_OK;
+    if (count > 0) --count;
+    return result;
+  }
+};
+
+std::mutex g_mutex;
+Injection g_createDevice;
+Injection g_reset;
+
+}  // namespace
+
+HRESULT TakeCreateDeviceFailure() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_createDevice.Take();
+}
+
+HRESULT TakeResetFailure() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_reset.Take();
+}
+
+}  // namespace d3d8
+
+extern "C" {
+
+D3D8_EXPORT void WINAPI D3D8Debug_FailCreateDevice(HRESULT result, int count) {
+  std::lock_guard<std::mutex> lock(d3d8::g_mutex);
+  d3d8::g_createDevice.Set(result, count);
+}
+
+D3D8_EXPORT void WINAPI D3D8Debug_FailReset(HRESULT result, int count) {
+  std::lock_guard<std::mutex> lock(d3d8::g_mutex);
+  d3d8::g_reset.Set(result, count);
+}
+
+D3D8_EXPORT UINT WINAPI D3D8Debug_LiveObjectCount() { return d3d8::LiveObjectCount(); }
+
+D3D8_EXPORT UINT WINAPI D3D8Debug_DeviceChildReferences(IDirect3DDevice8* device) {
+  if (!device) return 0;
+  return static_cast<d3d8::Device*>(device)->ChildReferences();
+}
+
+D3D8_EXPORT UINT WINAPI D3D8Debug_ProgramCount(IDirect3DDevice8* device) {
+  if (!device) return 0;
+  return static_cast<UINT>(static_cast<d3d8::Device*>(device)->ProgramCompileCount());
+}
+}

@@ -1,0 +1,142 @@
+#include "device_state.h"
+
+#include "buffers.h"
+#include "device_child.h"
+#include "matrix_math.h"
+#include "texture.h"
+
+namespace d3d8 {
+
+int TransformSlotOf(D3DTRANSFORMSTATETYPE state) {
+  DWORD s = state;
+  if (s >= 256 && s <= 259) return kWorldSlot + static_cast<int>(s - 256);
+  if (s == D3DTS_VIEW) return kViewSlot;
+  if (s == D3DTS_PROJECTION) return kProjectionSlot;
+  if (s >= D3DTS_TEXTURE0 && s <= D3DTS_TEXTURE7) return kTextureSlot0 + static_cast<int>(s - D3DTS_TEXTURE0);
+  return -1;
+}
+
+DeviceState::~DeviceState() { ReleaseBindings(); }
+
+void DeviceState::ReleaseBindings() {
+  for (Texture*& t : textures) BindRef<Texture>(t, nullptr);
+  for (VertexBuffer*& v : streams) BindRef<VertexBuffer>(v, nullptr);
+  BindRef<IndexBuffer>(indices, nullptr);
+}
+
+void SetDefaultRenderStates(DWORD rs[kRenderStateCount], bool autoDepthStencil, bool softwareVertexProcessing) {
+  for (int i = 0; i < kRenderStateCount; ++i) rs[i] = 0;
+  rs[D3DRS_ZENABLE] = autoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+  rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
+  rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
+  rs[D3DRS_LINEPATTERN] = 0;
+  rs[D3DRS_ZWRITEENABLE] = TRUE;
+  rs[D3DRS_ALPHATESTENABLE] = FALSE;
+  rs[D3DRS_LASTPIXEL] = TRUE;
+  rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+  rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+  rs[D3DRS_CULLMODE] = D3DCULL_CCW;
+  rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+  rs[D3DRS_ALPHAREF] = 0;
+  rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+  rs[D3DRS_DITHERENABLE] = FALSE;
+  rs[D3DRS_ALPHABLENDENABLE] = FALSE;
+  rs[D3DRS_FOGENABLE] = FALSE;
+  rs[D3DRS_SPECULARENABLE] = FALSE;
+  rs[D3DRS_ZVISIBLE] = 0;
+  rs[D3DRS_FOGCOLOR] = 0;
+  rs[D3DRS_FOGTABLEMODE] = D3DFOG_NONE;
+  rs[D3DRS_FOGSTART] = BitsOfFloat(0.0f);
+  rs[D3DRS_FOGEND] = BitsOfFloat(1.0f);
+  rs[D3DRS_FOGDENSITY] = BitsOfFloat(1.0f);
+  rs[D3DRS_EDGEANTIALIAS] = FALSE;
+  rs[D3DRS_ZBIAS] = 0;
+  rs[D3DRS_RANGEFOGENABLE] = FALSE;
+  rs[D3DRS_STENCILENABLE] = FALSE;
+  rs[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
+  rs[D3DRS_STENCILREF] = 0;
+  rs[D3DRS_STENCILMASK] = 0xFFFFFFFF;
+  rs[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFF;
+  rs[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
+  for (int i = 0; i < 8; ++i) rs[D3DRS_WRAP0 + i] = 0;
+  rs[D3DRS_CLIPPING] = TRUE;
+  rs[D3DRS_LIGHTING] = TRUE;
+  rs[D3DRS_AMBIENT] = 0;
+  rs[D3DRS_FOGVERTEXMODE] = D3DFOG_NONE;
+  rs[D3DRS_COLORVERTEX] = TRUE;
+  rs[D3DRS_LOCALVIEWER] = TRUE;
+  rs[D3DRS_NORMALIZENORMALS] = FALSE;
+  rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+  rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+  rs[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
+  rs[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
+  rs[D3DRS_VERTEXBLEND] = D3DVBF_DISABLE;
+  rs[D3DRS_CLIPPLANEENABLE] = 0;
+  rs[D3DRS_SOFTWAREVERTEXPROCESSING] = softwareVertexProcessing ? TRUE : FALSE;
+  rs[D3DRS_POINTSIZE] = BitsOfFloat(1.0f);
+  rs[D3DRS_POINTSIZE_MIN] = BitsOfFloat(0.0f);
+  rs[D3DRS_POINTSPRITEENABLE] = FALSE;
+  rs[D3DRS_POINTSCALEENABLE] = FALSE;
+  rs[D3DRS_POINTSCALE_A] = BitsOfFloat(1.0f);
+  rs[D3DRS_POINTSCALE_B] = BitsOfFloat(0.0f);
+  rs[D3DRS_POINTSCALE_C] = BitsOfFloat(0.0f);
+  rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
+  rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFF;
+  rs[D3DRS_PATCHEDGESTYLE] = D3DPATCHEDGE_DISCRETE;
+  rs[D3DRS_PATCHSEGMENTS] = BitsOfFloat(1.0f);
+  rs[D3DRS_DEBUGMONITORTOKEN] = D3DDMT_ENABLE;
+  rs[D3DRS_POINTSIZE_MAX] = BitsOfFloat(64.0f);
+  rs[D3DRS_INDEXEDVERTEXBLENDENABLE] = FALSE;
+  rs[D3DRS_COLORWRITEENABLE] = 0x0000000F;
+  rs[D3DRS_TWEENFACTOR] = BitsOfFloat(0.0f);
+  rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+  rs[D3DRS_POSITIONORDER] = D3DORDER_CUBIC;
+  rs[D3DRS_NORMALORDER] = D3DORDER_LINEAR;
+}
+
+void SetDefaultStageStates(DWORD tss[kStageCount][kStageStateCount]) {
+  for (int s = 0; s < kStageCount; ++s) {
+    DWORD* t = tss[s];
+    for (int i = 0; i < kStageStateCount; ++i) t[i] = 0;
+    t[D3DTSS_COLOROP] = s == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    t[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    t[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    t[D3DTSS_ALPHAOP] = s == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    t[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    t[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    t[D3DTSS_BUMPENVMAT00] = BitsOfFloat(0.0f);
+    t[D3DTSS_BUMPENVMAT01] = BitsOfFloat(0.0f);
+    t[D3DTSS_BUMPENVMAT10] = BitsOfFloat(0.0f);
+    t[D3DTSS_BUMPENVMAT11] = BitsOfFloat(0.0f);
+    t[D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(s);
+    t[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
+    t[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
+    t[D3DTSS_BORDERCOLOR] = 0x00000000;
+    t[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
+    t[D3DTSS_MINFILTER] = D3DTEXF_POINT;
+    t[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    t[D3DTSS_MIPMAPLODBIAS] = BitsOfFloat(0.0f);
+    t[D3DTSS_MAXMIPLEVEL] = 0;
+    t[D3DTSS_MAXANISOTROPY] = 1;
+    t[D3DTSS_BUMPENVLSCALE] = BitsOfFloat(0.0f);
+    t[D3DTSS_BUMPENVLOFFSET] = BitsOfFloat(0.0f);
+    t[D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_DISABLE;
+    t[D3DTSS_ADDRESSW] = D3DTADDRESS_WRAP;
+    t[D3DTSS_COLORARG0] = D3DTA_CURRENT;
+    t[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
+    t[D3DTSS_RESULTARG] = D3DTA_CURRENT;
+  }
+}
+
+D3DLIGHT8 DefaultLight() {
+  D3DLIGHT8 l{};
+  l.Type = D3DLIGHT_DIRECTIONAL;
+  l.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
+  l.Direction = {0.0f, 0.0f, 1.0f};
+  return l;
+}
+
+}  // namespace d3d8

@@ -1,0 +1,87 @@
+// Compiled fixed-function programs, one per state key, kept for the life of
+// the device so that no key is compiled twice.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "ffp_key.h"
+#include "gl.h"
+
+namespace d3d8 {
+
+// Groups of uniforms that change together; the device counts a version per
+// group and a program uploads a group only when its version moved on.
+enum UniformGroup : int {
+  kGroupTransform,
+  kGroupViewport,
+  kGroupLights,
+  kGroupMaterial,
+  kGroupFog,
+  kGroupTexMatrix,
+  kGroupPixel,
+  kGroupPoint,
+  kGroupCount
+};
+
+enum UniformId : int {
+  kUWVP,
+  kUWV,
+  kUNormalMat,
+  kUViewportRHW,
+  kUDepthRHW,
+  kUGlobalAmbient,
+  kULightDiffuse,
+  kULightSpecular,
+  kULightAmbient,
+  kULightPos,
+  kULightDir,
+  kULightAtt,
+  kULightSpot,
+  kUMatDiffuse,
+  kUMatAmbient,
+  kUMatSpecular,
+  kUMatEmissive,
+  kUMatPower,
+  kUFogParams,
+  kUFogColor,
+  kUTexMat,
+  kUTFactor,
+  kUBumpMat,
+  kUBumpLum,
+  kUAlphaRef,
+  kUPointParams,
+  kUPointScale,
+  kUniformCount
+};
+
+struct FfpProgram {
+  GLuint program = 0;
+  GLint location[kUniformCount];
+  uint32_t groups = 0;  // groups with at least one active uniform
+  uint64_t seen[kGroupCount];
+};
+
+class ProgramCache {
+ public:
+  ProgramCache() = default;
+  ~ProgramCache();  // the device's context must be current
+  ProgramCache(const ProgramCache&) = delete;
+  ProgramCache& operator=(const ProgramCache&) = delete;
+
+  // The program for `key`, compiled on first use; NULL when compiling failed
+  // (the reason is written to stderr once).
+  FfpProgram* Get(const FfpKey& key);
+  size_t size() const { return programs_.size(); }
+  uint64_t compileCount() const { return compiles_; }
+
+ private:
+  std::unordered_map<FfpKey, std::unique_ptr<FfpProgram>, FfpKeyHash> programs_;
+  uint64_t compiles_ = 0;
+};
+
+UniformGroup GroupOf(UniformId id);
+
+}  // namespace d3d8

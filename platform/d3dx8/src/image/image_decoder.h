@@ -1,0 +1,47 @@
+// Decoding of image files held in memory (BMP, JPEG, PNG, TGA, DDS) into ARGB
+// images. Decoders bound every read by the data size and refuse images larger
+// than the limits below, so damaged or hostile bytes give D3DXERR_INVALIDDATA
+// and never a crash or a huge allocation.
+#pragma once
+
+#include <d3dx8/d3dx8tex.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "argb_image.h"
+
+namespace d3dx8 {
+
+// Largest width or height accepted, and largest number of texels.
+constexpr UINT kMaxImageDimension = 16384;
+constexpr uint64_t kMaxImageTexels = uint64_t(1) << 25;
+
+inline bool ImageSizeAcceptable(uint64_t width, uint64_t height) {
+  return width > 0 && height > 0 && width <= kMaxImageDimension && height <= kMaxImageDimension &&
+         width * height <= kMaxImageTexels;
+}
+
+struct DecodedImage {
+  ArgbImage image;               // the top level, converted to ARGB
+  D3DXIMAGE_INFO info{};         // what the file describes
+  bool hasAlpha = false;         // the file carries alpha (or transparency)
+  std::vector<PALETTEENTRY> palette;  // 256 entries for palettised files, else empty
+};
+
+// Recognises the file type by its content and decodes it. D3DXERR_INVALIDDATA
+// for anything unreadable; E_OUTOFMEMORY when the texels cannot be allocated.
+HRESULT DecodeImageFile(const void* data, size_t size, DecodedImage* out);
+
+// The decoders of the single file types; each expects its own file type.
+HRESULT DecodePng(const uint8_t* data, size_t size, DecodedImage* out);
+HRESULT DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out);
+HRESULT DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out);
+HRESULT DecodeTga(const uint8_t* data, size_t size, DecodedImage* out);
+HRESULT DecodeDds(const uint8_t* data, size_t size, DecodedImage* out);
+
+// Allocates out->image; false when memory is short.
+bool AllocateImage(DecodedImage* out, UINT width, UINT height);
+
+}  // namespace d3dx8

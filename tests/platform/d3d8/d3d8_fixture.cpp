@@ -1,0 +1,117 @@
+#include "d3d8_fixture.h"
+
+namespace d3d8test {
+
+D3DMATRIX PerspectiveFov(float fovY, float aspect, float zn, float zf) {
+  D3DMATRIX m{};
+  float yScale = 1.0f / std::tan(fovY / 2);
+  m._11 = yScale / aspect;
+  m._22 = yScale;
+  m._33 = zf / (zf - zn);
+  m._34 = 1.0f;
+  m._43 = -zn * zf / (zf - zn);
+  return m;
+}
+
+D3DMATRIX Translation(float x, float y, float z) {
+  D3DMATRIX m = Identity();
+  m._41 = x;
+  m._42 = y;
+  m._43 = z;
+  return m;
+}
+
+D3DMATRIX Scaling(float x, float y, float z) {
+  D3DMATRIX m{};
+  m._11 = x;
+  m._22 = y;
+  m._33 = z;
+  m._44 = 1;
+  return m;
+}
+
+void DeviceTest::SetUp() { d3d_ = Direct3DCreate8(D3D_SDK_VERSION); }
+
+void DeviceTest::TearDown() {
+  if (device_) {
+    EXPECT_EQ(device_->Release(), 0u) << "objects made by the device were not released";
+  }
+  device_ = nullptr;
+  if (d3d_) {
+    EXPECT_EQ(d3d_->Release(), 0u);
+  }
+  d3d_ = nullptr;
+}
+
+bool DeviceTest::CreateDevice(D3DFORMAT depth) {
+  if (!d3d_) {
+    ADD_FAILURE() << "no Direct3D object (no OpenGL 3.3 renderer)";
+    return false;
+  }
+  EXPECT_EQ(d3d_->GetAdapterDisplayMode(0, &mode_), D3D_OK);
+  pp_ = {};
+  pp_.BackBufferWidth = kWidth;
+  pp_.BackBufferHeight = kHeight;
+  pp_.BackBufferFormat = mode_.Format;
+  pp_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  pp_.Windowed = TRUE;
+  pp_.EnableAutoDepthStencil = depth != D3DFMT_UNKNOWN;
+  pp_.AutoDepthStencilFormat = depth;
+  pp_.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+  HRESULT hr = d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp_, &device_);
+  EXPECT_EQ(hr, D3D_OK);
+  return device_ != nullptr;
+}
+
+Rgba DeviceTest::PixelOf(IDirect3DSurface8* surface, int x, int y) {
+  D3DLOCKED_RECT lr;
+  Rgba result{-1, -1, -1, -1};
+  if (surface->LockRect(&lr, nullptr, D3DLOCK_READONLY) != D3D_OK) {
+    ADD_FAILURE() << "surface cannot be locked";
+    return result;
+  }
+  const BYTE* p = static_cast<const BYTE*>(lr.pBits) + y * lr.Pitch + x * 4;
+  result = {p[2], p[1], p[0], p[3]};
+  surface->UnlockRect();
+  return result;
+}
+
+Rgba DeviceTest::Pixel(int x, int y) {
+  IDirect3DSurface8* bb = nullptr;
+  EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb), D3D_OK);
+  Rgba p = PixelOf(bb, x, y);
+  bb->Release();
+  return p;
+}
+
+void DeviceTest::Clear(D3DCOLOR color) {
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, color, 1.0f, 0), D3D_OK);
+}
+
+void DeviceTest::DrawQuadUP(DWORD fvf, const void* vertices, UINT stride) {
+  EXPECT_EQ(device_->SetVertexShader(fvf), D3D_OK);
+  EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, vertices, stride), D3D_OK);
+}
+
+void DeviceTest::DrawScreenQuad(D3DCOLOR color, float z) {
+  D3DVIEWPORT8 vp;
+  device_->GetViewport(&vp);
+  float x0 = static_cast<float>(vp.X) - 0.5f, y0 = static_cast<float>(vp.Y) - 0.5f;
+  float x1 = x0 + static_cast<float>(vp.Width), y1 = y0 + static_cast<float>(vp.Height);
+  ScreenColor v[4] = {{x0, y0, z, 1, color}, {x1, y0, z, 1, color}, {x0, y1, z, 1, color}, {x1, y1, z, 1, color}};
+  DrawQuadUP(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, v, sizeof v[0]);
+}
+
+void DeviceTest::DrawScreenTexturedQuad(D3DCOLOR color, float u0, float v0, float u1, float v1) {
+  D3DVIEWPORT8 vp;
+  device_->GetViewport(&vp);
+  float x0 = static_cast<float>(vp.X) - 0.5f, y0 = static_cast<float>(vp.Y) - 0.5f;
+  float x1 = x0 + static_cast<float>(vp.Width), y1 = y0 + static_cast<float>(vp.Height);
+  ScreenColorTex v[4] = {{x0, y0, 0.5f, 1, color, u0, v0},
+                         {x1, y0, 0.5f, 1, color, u1, v0},
+                         {x0, y1, 0.5f, 1, color, u0, v1},
+                         {x1, y1, 0.5f, 1, color, u1, v1}};
+  DrawQuadUP(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, v, sizeof v[0]);
+}
+
+}  // namespace d3d8test
