@@ -10,6 +10,7 @@
 #include "orn_string.h"
 #include "win32/thread.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -263,7 +264,7 @@ int Orn_Channel::SetChild(Orn_Channel* child, int targetChannel, int targetChild
 
   // Append, first padding the slot with blank links up to the position asked for.
   int index = head->listPos;
-  for (int missing = targetChannel - n; missing > 0; --missing) {
+  for (int missing = targetChannel > n ? targetChannel - n : 0; missing > 0; --missing) {
     ChildInfo* blank = new ChildInfo;
     blank->creationTypeNr = targetChildTypeNr;
     if (!childInfos.InsertItem(blank, index)) {
@@ -621,18 +622,24 @@ bool Orn_Channel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
       case Chunk::kCorrupt: ReportCorrupt(eng, "CHUL", this); return false;
       case Chunk::kAbsent: break;
     }
-    int32_t pos = i - slot;
+    // Without CHRP the position is the entry's index minus its slot.
+    int64_t wide = static_cast<int64_t>(i) - slot;
+    int32_t pos = wide > INT32_MAX ? INT32_MAX : wide < INT32_MIN ? INT32_MIN : static_cast<int32_t>(wide);
     switch (ReadFixed(loader, "CHRP", &pos, 4)) {
       case Chunk::kRead: break;
       case Chunk::kCorrupt: ReportCorrupt(eng, "CHRP", this); return false;
       case Chunk::kAbsent: break;
     }
     if (target == -1) continue;
-    // A slot holds at most as many links as the record has entries; a position
-    // further on would pad the slot with blank links without end.
-    if (pos < -1 || pos > n) {
+    // The link at position p of a slot follows the p links before it in the
+    // record, so p is at most i (i + 1 for a record without slot numbers). A
+    // public call waiting for its target keeps each link at the position of
+    // its slot, which is i. Anything further would pad the slot with blank
+    // links without end.
+    bool farSlot = interfaceType == VEL_PUBLICCALL && slot > i + 1;
+    if (pos > i + 1 || farSlot) {
       if (eng) {
-        eng->errorFunctor("Orn_Channel::LoadChannel: Link position out of range", static_cast<int>(pos));
+        eng->errorFunctor("Orn_Channel::LoadChannel: Link position out of range", static_cast<int>(farSlot ? slot : pos));
         eng->errorFunctor("Channel : ", channelName);
       }
       return false;

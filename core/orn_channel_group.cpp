@@ -18,6 +18,8 @@ namespace {
 
 // The smallest slot record a group file can hold: a CHIX chunk (tag, size, index).
 constexpr unsigned long kMinSlotBytes = 12;
+// The name written for a hole in the parameter interface.
+constexpr char kNoInterface[] = "NoInterface";
 // A pool name is at most this long; longer blocks are corrupt data.
 constexpr unsigned long kMaxPoolName = Orn_String::kMaxChars + 1;
 
@@ -118,7 +120,7 @@ void Orn_ChannelGroup::WriteChannelGroup(OrnFileSaver& saver) {
     ParameterInterfaceInfo& record = records[static_cast<size_t>(k)];
     std::memset(&record, 0, sizeof record);
     if (auto* info = static_cast<ParameterInterfaceInfo*>(parameterInfos.GetItem(k))) CopyParameterInfo(record, *info);
-    else std::strcpy(record.name, "NoInterface");
+    else std::strcpy(record.name, kNoInterface);
   }
   saver.SaveChunk("CGII", records.data(), static_cast<unsigned long>(records.size() * sizeof(ParameterInterfaceInfo)));
   const char* pool = poolName->GetString();
@@ -212,7 +214,8 @@ bool Orn_ChannelGroup::ReadChannelGroup(OrnFileLoader& loader, bool takePoolName
       case Chunk::kCorrupt: corrupt("CHIX"); return false;
     }
     if (index == -1) {
-      channels.SetItem(nullptr, i);
+      // A hole (a channel that an earlier slot put here stays).
+      if (!GetChannel(i)) channels.SetItem(nullptr, i);
       continue;
     }
     if (index < 0 || index >= n || GetChannel(index)) {
@@ -299,7 +302,13 @@ bool Orn_ChannelGroup::ReadChannelGroup(OrnFileLoader& loader, bool takePoolName
       corrupt("CGII");
       return false;
     }
-    for (int32_t k = 0; k < m; ++k) SetParameterInfo(records[static_cast<size_t>(k)], k);
+    for (int32_t k = 0; k < m; ++k) {
+      ParameterInterfaceInfo& info = records[static_cast<size_t>(k)];
+      // A hole is written as "NoInterface" with a zero type: it stays a hole.
+      if (GuidIsZero(info.type) && strncmp(info.name, kNoInterface, sizeof info.name) == 0) continue;
+      SetParameterInfo(info, k);
+    }
+    if (parameterInfos.GetItemCount() < m) parameterInfos.Allocate(m);
   }
 
   if (loader.GetInfoIfTag("CINA")) {
@@ -337,24 +346,25 @@ void Orn_ChannelGroup::AddChannelRequest(ChannelRequestInfo request) {
 }
 
 void Orn_ChannelGroup::CheckRequestListForIndex(int index) {
-  bool restart = true;
-  while (restart) {
-    restart = false;
-    for (int i = 0; i < channelRequests.GetItemCount(); ++i) {
-      ChannelRequestInfo* request = static_cast<ChannelRequestInfo*>(channelRequests.GetItem(i));
-      if (!request) {
-        if (engine) engine->errorFunctor("BUG: error in channel request list");
-        continue;
-      }
-      if (request->targetIndex != index) continue;
-      if (channelInternal.CheckChannelRequest(request->requester, request->targetIndex, request->linkPos,
-                                              GetChannel(index), request->creationTypeNr)) {
-        channelRequests.RemoveItem(i);
-        delete request;
-        restart = true;
-        break;
-      }
+  // Linking a request changes nothing for the requests before it (each
+  // depends only on its requester's link marks), so after a link the walk
+  // goes on where it was instead of starting again.
+  int i = 0;
+  while (i < channelRequests.GetItemCount()) {
+    ChannelRequestInfo* request = static_cast<ChannelRequestInfo*>(channelRequests.GetItem(i));
+    if (!request) {
+      if (engine) engine->errorFunctor("BUG: error in channel request list");
+      ++i;
+      continue;
     }
+    if (request->targetIndex == index &&
+        channelInternal.CheckChannelRequest(request->requester, request->targetIndex, request->linkPos,
+                                            GetChannel(index), request->creationTypeNr)) {
+      channelRequests.RemoveItem(i);
+      delete request;
+      continue;
+    }
+    ++i;
   }
 }
 
