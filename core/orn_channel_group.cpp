@@ -70,13 +70,30 @@ Orn_ChannelGroup::~Orn_ChannelGroup() {
 }
 
 void Orn_ChannelGroup::Release() {
+  // Every channel goes: the links among them are cleared in one pass, so no
+  // destructor sees a link to a channel of this group and removing a channel
+  // costs no walk over all the others.
+  if (!destroying) {
+    for (int c = 0; c < channels.GetItemCount(); ++c) {
+      Orn_Channel* channel = GetChannel(c);
+      if (!channel) continue;
+      for (int i = 0; i < channel->GetChildCount(); ++i) {
+        Orn_Channel* linked = channelInternal.GetInternalChild(channel, i);
+        if (linked && linked->GetChannelGroup() == this) channel->RemoveChild(i);
+      }
+    }
+  }
+  releasingAll = true;
   for (int i = 0; i < channels.GetItemCount(); ++i) RemoveChannel(i);
+  releasingAll = false;
   channels.ReleaseItems();
+  firstHoleHint = 0;
   SetParameterChannel(nullptr);
   startChannel = 0;
   for (int i = 0; i < channelRequests.GetItemCount(); ++i)
     delete static_cast<ChannelRequestInfo*>(channelRequests.GetItem(i));
   channelRequests.ReleaseItems();
+  requestsByTarget.clear();
   for (int i = 0; i < parameterInfos.GetItemCount(); ++i)
     delete static_cast<ParameterInterfaceInfo*>(parameterInfos.GetItem(i));
   parameterInfos.ReleaseItems();
@@ -159,6 +176,7 @@ bool Orn_ChannelGroup::LoadChannelGroup(OrnFileLoader& loader, bool takePoolName
   for (int i = 0; i < channelRequests.GetItemCount(); ++i)
     delete static_cast<ChannelRequestInfo*>(channelRequests.GetItem(i));
   channelRequests.ReleaseItems();
+  requestsByTarget.clear();
   return loaded;
 }
 
@@ -215,7 +233,10 @@ bool Orn_ChannelGroup::ReadChannelGroup(OrnFileLoader& loader, bool takePoolName
     }
     if (index == -1) {
       // A hole (a channel that an earlier slot put here stays).
-      if (!GetChannel(i)) channels.SetItem(nullptr, i);
+      if (!GetChannel(i)) {
+        channels.SetItem(nullptr, i);
+        if (i < firstHoleHint) firstHoleHint = i;
+      }
       continue;
     }
     if (index < 0 || index >= n || GetChannel(index)) {
@@ -342,30 +363,35 @@ bool Orn_ChannelGroup::ReadChannelGroup(OrnFileLoader& loader, bool takePoolName
 
 void Orn_ChannelGroup::AddChannelRequest(ChannelRequestInfo request) {
   ChannelRequestInfo* copy = new ChannelRequestInfo(request);
-  if (channelRequests.AddItem(copy) < 0) delete copy;
+  int slot = channelRequests.AddItem(copy);
+  if (slot < 0) {
+    delete copy;
+    return;
+  }
+  requestsByTarget[copy->targetIndex].push_back(slot);
 }
 
 void Orn_ChannelGroup::CheckRequestListForIndex(int index) {
-  // Linking a request changes nothing for the requests before it (each
-  // depends only on its requester's link marks), so after a link the walk
-  // goes on where it was instead of starting again.
-  int i = 0;
-  while (i < channelRequests.GetItemCount()) {
-    ChannelRequestInfo* request = static_cast<ChannelRequestInfo*>(channelRequests.GetItem(i));
-    if (!request) {
-      if (engine) engine->errorFunctor("BUG: error in channel request list");
-      ++i;
-      continue;
-    }
-    if (request->targetIndex == index &&
-        channelInternal.CheckChannelRequest(request->requester, request->targetIndex, request->linkPos,
+  // The requests for one slot are found through the index and tried in the
+  // order they were made. A linked request leaves an empty entry behind so
+  // that the list slots of the others stay valid.
+  auto found = requestsByTarget.find(index);
+  if (found == requestsByTarget.end()) return;
+  std::vector<int32_t>& slots = found->second;
+  size_t kept = 0;
+  for (int32_t slot : slots) {
+    ChannelRequestInfo* request = static_cast<ChannelRequestInfo*>(channelRequests.GetItem(slot));
+    if (!request) continue;
+    if (channelInternal.CheckChannelRequest(request->requester, request->targetIndex, request->linkPos,
                                             GetChannel(index), request->creationTypeNr)) {
-      channelRequests.RemoveItem(i);
+      channelRequests.SetItem(nullptr, slot);
       delete request;
       continue;
     }
-    ++i;
+    slots[kept++] = slot;
   }
+  slots.resize(kept);
+  if (slots.empty()) requestsByTarget.erase(found);
 }
 
 void Orn_ChannelGroup::CheckPublicChannels() {
@@ -384,10 +410,16 @@ void Orn_ChannelGroup::SetGroupIndex(int index) { groupIndex = index; }
 
 int Orn_ChannelGroup::AddChannel(Orn_Channel* channel) {
   if (!channel) return -1;
-  for (int i = 0; i < channels.GetItemCount(); ++i)
-    if (channels.GetItem(i) == channel) return i;
-  int slot = channels.AddItemOrNULL(channel);
+  // A channel of this group knows its slot.
+  if (channel->GetChannelGroup() == this && GetChannel(channel->GetChannelIDIndexNr()) == channel)
+    return channel->GetChannelIDIndexNr();
+  int count = channels.GetItemCount();
+  int slot = firstHoleHint < 0 ? 0 : firstHoleHint;
+  while (slot < count && channels.GetItem(slot)) ++slot;
+  if (slot < count) channels.SetItem(channel, slot);
+  else slot = channels.AddItem(channel);
   if (slot < 0) return -1;
+  firstHoleHint = slot + 1;
   channelInternal.SetChannelIDIndexNr(channel, slot);
   channelInternal.SetChannelGroup(channel, this);
   return slot;
@@ -408,21 +440,22 @@ bool Orn_ChannelGroup::RemoveChannel(int index) {
     if (IsPublic(channel)) ext->CheckPublicChannelRemoval(channel, poolNr);
     else if (channel->GetChannelInterfaceType() == VEL_PUBLICCALL) ext->CheckPublicCallChannelRemoval(channel);
   }
-  if (!destroying) {
+  if (!destroying && !releasingAll) {
     for (int i = 0; i < channels.GetItemCount(); ++i) {
       Orn_Channel* other = GetChannel(i);
       if (other && other != channel) channelInternal.CheckIndexNrRemoval(other, index);
     }
   }
   // Waiting links of the channel go with it.
-  for (int i = channelRequests.GetItemCount() - 1; i >= 0; --i) {
+  for (int i = 0; i < channelRequests.GetItemCount(); ++i) {
     ChannelRequestInfo* request = static_cast<ChannelRequestInfo*>(channelRequests.GetItem(i));
     if (request && request->requester == channel) {
-      channelRequests.RemoveItem(i);
+      channelRequests.SetItem(nullptr, i);
       delete request;
     }
   }
   channels.SetItem(nullptr, index);
+  if (index < firstHoleHint) firstHoleHint = index;
   delete channel;
   return true;
 }
@@ -432,6 +465,7 @@ bool Orn_ChannelGroup::TransferChannel(int index, Orn_ChannelGroup* other) {
   if (!channel || !other || other == this) return false;
   if (other->AddChannel(channel) < 0) return false;
   channels.SetItem(nullptr, index);
+  if (index < firstHoleHint) firstHoleHint = index;
   return true;
 }
 
@@ -448,7 +482,10 @@ Orn_Channel* Orn_ChannelGroup::GetChannel(const char* name) {
 
 Orn_Channel* Orn_ChannelGroup::GetChannel(int index) { return static_cast<Orn_Channel*>(channels.GetItem(index)); }
 
-void Orn_ChannelGroup::SetChannel(Orn_Channel* channel, int index) { channels.SetItem(channel, index); }
+void Orn_ChannelGroup::SetChannel(Orn_Channel* channel, int index) {
+  channels.SetItem(channel, index);
+  if (!channel && index >= 0 && index < firstHoleHint) firstHoleHint = index;
+}
 
 const char* Orn_ChannelGroup::GetChannelGroupFileName() { return groupFileName->GetString(); }
 

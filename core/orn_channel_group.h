@@ -8,6 +8,9 @@
 #include "orn_list.h"
 #include "win32/types.h"
 
+#include <unordered_map>
+#include <vector>
+
 class EngineInterface;
 class Orn_Channel;
 class Orn_String;
@@ -94,4 +97,12 @@ class Orn_ChannelGroup {
   bool destroying;
   EngineInterface* engine;
   HWND parentWindow;
+  // Lookup aids that keep loading and filling large groups linear: the list
+  // slots of the waiting requests by target slot, and the lowest channel slot
+  // that may be a hole.
+  std::unordered_map<int32_t, std::vector<int32_t>> requestsByTarget;
+  int32_t firstHoleHint = 0;
+  // Set while Release deletes every channel: links between them were cleared
+  // in one pass first, so no deletion needs to relink the others.
+  bool releasingAll = false;
 };

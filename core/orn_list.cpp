@@ -93,11 +93,6 @@ void Orn_List::RemoveItem(int index) {
   items[count] = nullptr;
 }
 
-void* Orn_List::GetItem(int index) const {
-  if (index < 0 || index >= count) return nullptr;
-  return items[index];
-}
-
 void Orn_List::SetItem(void* item, int index) {
   if (index < 0) return;
   if (index >= count && !Allocate(index + 1)) return;

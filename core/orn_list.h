@@ -18,7 +18,9 @@ class Orn_List {
   int AddItem(void* item);
   int AddItemOrNULL(void* item);
   void RemoveItem(int index);
-  void* GetItem(int index) const;
+  void* GetItem(int index) const {
+    return index < 0 || index >= count ? nullptr : items[index];
+  }
   void SetItem(void* item, int index);
   int GetItemCount() const { return count; }
   bool Allocate(int n);

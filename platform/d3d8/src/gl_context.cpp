@@ -2,6 +2,7 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <SDL.h>
 
 #include <cstring>
 #include <mutex>
@@ -131,6 +132,14 @@ bool GlContext::Create() {
 void GlContext::MakeCurrent() {
   EGLContext ctx = static_cast<EGLContext>(context_);
   if (!ctx || eglGetCurrentContext() == ctx) return;
+  // SDL draws accelerated window surfaces (those Present copies frames into)
+  // with an OpenGL context of its own, and remembers which context it made
+  // current on this thread: while it believes its context still is, it does
+  // not bind it again and its drawing lands in whatever context is current.
+  // Taking the thread from under it would leave that belief stale and let
+  // SDL bind its textures and programs in this context, so SDL gives its
+  // context up first and binds it again when it next draws.
+  if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GL_GetCurrentContext()) SDL_GL_MakeCurrent(nullptr, nullptr);
   EGLSurface s = surface_ ? static_cast<EGLSurface>(surface_) : EGL_NO_SURFACE;
   eglBindAPI(EGL_OPENGL_API);
   eglMakeCurrent(static_cast<EGLDisplay>(display_), s, s, ctx);

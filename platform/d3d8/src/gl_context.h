@@ -17,7 +17,9 @@ class GlContext {
   // Creates the context; false with a reason in error() when no display,
   // configuration or OpenGL 3.3 core context is available.
   bool Create();
-  // Makes the context current on the calling thread when it is not already.
+  // Makes the context current on the calling thread when it is not already;
+  // a context SDL made current there is released through SDL first, so SDL
+  // binds it again before it next draws.
   void MakeCurrent();
   bool valid() const { return context_ != nullptr; }
   const std::string& error() const { return error_; }

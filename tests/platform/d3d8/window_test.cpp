@@ -87,6 +87,84 @@ TEST_F(WindowTest, PresentCopiesTheFrameIntoTheWindow) {
   EXPECT_NEAR_RGB(WindowPixel(60, 60), 0x30, 0xA0, 0x50, 0);
 }
 
+// A managed texture with a full mip chain whose every level shows the same
+// four quadrants: red top left, green top right, blue bottom left, white
+// bottom right.
+IDirect3DTexture8* MakeQuadrantTexture(IDirect3DDevice8* device) {
+  IDirect3DTexture8* t = nullptr;
+  EXPECT_EQ(device->CreateTexture(256, 256, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
+  if (!t) return nullptr;
+  const D3DCOLOR colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+  for (UINT level = 0; level < t->GetLevelCount(); ++level) {
+    D3DSURFACE_DESC d;
+    t->GetLevelDesc(level, &d);
+    D3DLOCKED_RECT lr;
+    EXPECT_EQ(t->LockRect(level, &lr, nullptr, 0), D3D_OK);
+    for (UINT y = 0; y < d.Height; ++y)
+      for (UINT x = 0; x < d.Width; ++x) {
+        const int quadrant = (x * 2 >= d.Width ? 1 : 0) + (y * 2 >= d.Height ? 2 : 0);
+        std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch + x * 4, &colors[quadrant], 4);
+      }
+    EXPECT_EQ(t->UnlockRect(level), D3D_OK);
+  }
+  return t;
+}
+
+// Presenting into a window may make the window system draw with OpenGL of
+// its own; the device's drawing must be unaffected by it, frame after frame.
+TEST_F(WindowTest, TexturedFramesKeepSamplingTheirTextureAcrossPresents) {
+  ASSERT_TRUE(CreateOnWindow(TRUE, 0, 0));
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device_);
+  ASSERT_NE(texture, nullptr);
+  ASSERT_EQ(device_->SetTexture(0, texture), D3D_OK);
+  device_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+  device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+  device_->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+  const int w = static_cast<int>(pp_.BackBufferWidth), h = static_cast<int>(pp_.BackBufferHeight);
+  for (int frame = 0; frame < 5; ++frame) {
+    SCOPED_TRACE(frame);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203050, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    DrawScreenTexturedQuad(0xFFFFFFFF);
+    ASSERT_EQ(device_->EndScene(), D3D_OK);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_NEAR_RGB(WindowPixel(w / 4, h / 4), 255, 0, 0, 2);
+    EXPECT_NEAR_RGB(WindowPixel(3 * w / 4, h / 4), 0, 255, 0, 2);
+    EXPECT_NEAR_RGB(WindowPixel(w / 4, 3 * h / 4), 0, 0, 255, 2);
+    EXPECT_NEAR_RGB(WindowPixel(3 * w / 4, 3 * h / 4), 255, 255, 255, 2);
+  }
+  device_->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+// The window, and whatever OpenGL objects the window system keeps for it,
+// may go before the device: the device goes on rendering off screen.
+TEST_F(WindowTest, DeviceOutlivesItsWindow) {
+  ASSERT_TRUE(CreateOnWindow(TRUE, 0, 0));
+  IDirect3DTexture8* texture = MakeQuadrantTexture(device_);
+  ASSERT_NE(texture, nullptr);
+  ASSERT_EQ(device_->SetTexture(0, texture), D3D_OK);
+  for (int frame = 0; frame < 2; ++frame) {
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203050, 1.0f, 0), D3D_OK);
+    DrawScreenTexturedQuad(0xFFFFFFFF);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  }
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203050, 1.0f, 0), D3D_OK);
+  ASSERT_TRUE(DestroyWindow(window_));
+  window_ = nullptr;
+  DrawScreenTexturedQuad(0xFFFFFFFF);
+  ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  const UINT w = pp_.BackBufferWidth, h = pp_.BackBufferHeight;
+  IDirect3DSurface8* image = nullptr;
+  ASSERT_EQ(device_->CreateImageSurface(w, h, D3DFMT_A8R8G8B8, &image), D3D_OK);
+  ASSERT_EQ(device_->GetFrontBuffer(image), D3D_OK);
+  EXPECT_NEAR_RGB(PixelOf(image, w / 4, h / 4), 255, 0, 0, 2);
+  EXPECT_NEAR_RGB(PixelOf(image, 3 * w / 4, 3 * h / 4), 255, 255, 255, 2);
+  image->Release();
+  device_->SetTexture(0, nullptr);
+  texture->Release();
+}
+
 TEST_F(WindowTest, FullScreenDeviceReportsItsModeAndResetsToWindowed) {
   ASSERT_TRUE(CreateOnWindow(FALSE, 320, 240));
   D3DDISPLAYMODE m;
