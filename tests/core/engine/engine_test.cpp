@@ -3,6 +3,8 @@
 #include "engine_fixture.h"
 #include "orn_channel.h"
 #include "orn_channel_group.h"
+#include "file_loader.h"
+#include "file_saver.h"
 #include "orn_tread.h"
 #include "win32/thread.h"
 
@@ -66,6 +68,29 @@ TEST_F(EngineRules, ArrayOfANonArrayGroupIsRefused) {
   plain->SetChannelGroupFileName("Mixed");
   EXPECT_EQ(engine->CreateNewGroup("Mixed", true, -1), nullptr);
   EXPECT_TRUE(receiver.Contains("Engine::CreateNewGroup wanted to create an array of a non array group!"));
+}
+
+TEST_F(EngineRules, LoadingAPoolThatIsAlreadyLoadedIsUndone) {
+  Orn_ChannelGroup* made = engine->CreateNewGroup("Shared", false, -1);
+  Orn_Channel* channel = engine->InitChannelFromType(PlainType(), made, false);
+  ASSERT_NE(channel, nullptr);
+  std::string file = (root / "shared.grp").string();
+  ASSERT_TRUE(made->SaveChannelGroup(file.c_str()));
+  engine->DeleteChannelGroup(made->GetGroupIndex());
+
+  // The file names its pool: the first load takes instance 0, the second is undone.
+  Orn_ChannelGroup* first = engine->LoadChannelGroup(file.c_str(), nullptr);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->GetPoolNr(), 0);
+  int groups = engine->GetChannelGroupCount();
+  EXPECT_EQ(engine->LoadChannelGroup(file.c_str(), nullptr), nullptr);
+  EXPECT_EQ(receiver.Count("Engine::LoadChannelGroup Pool name already exists"), 1);
+  EXPECT_EQ(receiver.Count("Arrays can only be made trough CreateGroup (Array_LoadGroup)"), 1);
+  EXPECT_EQ(engine->GetChannelGroup(groups - 1), first);
+
+  // Loading under a pool name that a non-array group already has.
+  EXPECT_EQ(engine->LoadChannelGroup(file.c_str(), "shared"), nullptr);
+  EXPECT_TRUE(receiver.Contains("Engine::LoadChannelGroup wanted to load a channel group in a non array pool"));
 }
 
 TEST_F(EngineRules, TreeCountRunsToThirtyThousandThenRestarts) {
@@ -225,4 +250,44 @@ TEST_F(EngineRules, ShutdownStopsRunningThreads) {
   ASSERT_TRUE(thread->StartTread(body));
   while (!body->started) Sleep(1);
   StopEngine();
+}
+
+namespace {
+// A file that begins with ONDF chunks naming the given translators, then KSPT.
+std::vector<char> TranslatedFile(EngineInterface* engine, const std::vector<GUID>& translators) {
+  OrnFileSaver saver(engine);
+  saver.OpenMemory();
+  for (const GUID& type : translators) saver.SaveChunk("ONDF", &type, sizeof type);
+  int32_t header = 7;
+  saver.SaveChunk("KSPT", &header, sizeof header);
+  saver.CloseMemory();
+  return std::vector<char>(saver.GetBuffer(), saver.GetBuffer() + saver.GetBufferSize());
+}
+}  // namespace
+
+TEST_F(EngineRules, TranslatorsRunInFileOrder) {
+  GUID a = GuidLiteral("0A11CE00-0000-4000-8000-000000000009");
+  GUID b = GuidLiteral("0A11CE00-0000-4000-8000-00000000000A");
+  std::vector<char> bytes = TranslatedFile(engine, {b, a});
+  OrnFileLoader loader(engine);
+  loader.SetBuffer(bytes.data(), static_cast<int>(bytes.size()), true);
+  test_recorder::Clear();
+  engine->ext->TranslateFile(&loader);
+  std::vector<std::string> expected = {"construct Strip B", "init Strip B", "translate Strip B", "destroy Strip B ",
+                                       "construct Strip A", "init Strip A", "translate Strip A", "destroy Strip A "};
+  EXPECT_EQ(test_recorder::Entries(), expected);
+  EXPECT_TRUE(loader.CheckHeader("KSPT", false));
+}
+
+TEST_F(EngineRules, TranslatorThatLeavesItsHeaderCannotLoopForever) {
+  GUID stuck = GuidLiteral("0A11CE00-0000-4000-8000-00000000000B");
+  std::vector<char> bytes = TranslatedFile(engine, {stuck});
+  OrnFileLoader loader(engine);
+  loader.SetBuffer(bytes.data(), static_cast<int>(bytes.size()), true);
+  test_recorder::Clear();
+  engine->ext->TranslateFile(&loader);
+  int runs = 0;
+  for (const std::string& entry : test_recorder::Entries()) runs += entry == "translate Stuck";
+  EXPECT_GE(runs, 1);
+  EXPECT_LE(runs, 64);
 }

@@ -4,6 +4,10 @@
 #include "guid_util.h"
 #include "orn_channel.h"
 #include "test_recorder.h"
+#include "file_loader.h"
+#include "translator_channel.h"
+
+#include <vector>
 
 #include <string>
 
@@ -33,7 +37,13 @@ ChannelType MakeType() {
   return type;
 }
 
-class TestChannel : public Orn_Channel {
+#if defined(PLUGIN_KIND_TRANSLATOR)
+using ChannelBase = TranslatorChannel;
+#else
+using ChannelBase = Orn_Channel;
+#endif
+
+class TestChannel : public ChannelBase {
  public:
   TestChannel() {
     test_recorder::Record(std::string("construct ") + PLUGIN_NAME);
@@ -63,6 +73,21 @@ class TestChannel : public Orn_Channel {
     test_recorder::Record(std::string("event ") + std::to_string(event) + " " +
                           (GetChannelName() ? GetChannelName() : PLUGIN_NAME));
   }
+
+#if defined(PLUGIN_KIND_TRANSLATOR)
+  // Records the call; the stripping kind hands back the bytes after the chunk
+  // that named it, the stuck kind leaves the data as it was.
+  bool TranslateFile(OrnFileLoader* loader) override {
+    test_recorder::Record(std::string("translate ") + PLUGIN_NAME);
+#if PLUGIN_TRANSLATOR_STRIPS
+    std::vector<char> rest(loader->GetBuffer(), loader->GetBuffer() + loader->GetBufferSize());
+    loader->SetBuffer(rest.data(), static_cast<int>(rest.size()), true);
+#else
+    (void)loader;
+#endif
+    return true;
+  }
+#endif
 
   Orn_Channel* helper = nullptr;
   int calls = 0;
