@@ -96,7 +96,7 @@ void Orn_Channel::DoDependencyInit(Orn_List*) {}
 // ---------------------------------------------------------------------------
 // Children
 
-Orn_Channel* Orn_Channel::GetChild(int i) {
+Orn_Channel* Orn_Channel::ResolveChild(int i) {
   EngineInterface* eng = engine;
   bool track = eng && eng->ext && eng->ext->GetIfTrackChannelCalling();
   ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
@@ -177,8 +177,6 @@ int Orn_Channel::GetChildTypeCount(GUID type) {
   }
   return found;
 }
-
-int Orn_Channel::GetChildCount() { return childInfos.GetItemCount(); }
 
 int Orn_Channel::SetChild(Orn_Channel* child, int targetChannel, int targetChildTypeNr) {
   if (!child || child == this) return -1;

@@ -8,6 +8,7 @@
 #include "channel_records.h"
 #include "channel_type.h"
 #include "dll_interface.h"
+#include "engine_interface.h"
 #include "orn_list.h"
 
 class OrnFileSaver;
@@ -35,12 +36,21 @@ class Orn_Channel : public DllInterface {
   virtual void SetTimeStamp();
   virtual void DoDependencyInit(Orn_List* dependencies);
 
-  Orn_Channel* GetChild(int i);
+  // The channel that answers for child entry i. A plain or public child is
+  // answered at once; every other case takes the full resolution.
+  Orn_Channel* GetChild(int i) {
+    ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
+    Orn_Channel* linked = info ? info->channel : nullptr;
+    if (linked && (linked->interfaceType == VEL_NORMAL || linked->interfaceType == VEL_PUBLIC) &&
+        !TrackingCalls())
+      return linked;
+    return ResolveChild(i);
+  }
   Orn_Channel* GetChildFromLinkPosition(int slot, int pos);
   int GetChildLinkPositionCount(int slot);
   Orn_Channel* GetChildFromLinkGuid(GUID type, int n);
   int GetChildTypeCount(GUID type);
-  int GetChildCount();
+  int GetChildCount() { return childInfos.GetItemCount(); }
   int SetChild(Orn_Channel* child, int targetChannel, int targetChildTypeNr);
   void RemoveChild(int i);
   void RemoveChildren();
@@ -56,6 +66,9 @@ class Orn_Channel : public DllInterface {
 
  protected:
   bool CheckRenderCount();
+  // GetChild's full resolution, with call tracking.
+  Orn_Channel* ResolveChild(int i);
+  bool TrackingCalls() const { return engine && engine->ext && engine->ext->GetIfTrackChannelCalling(); }
 
   ChannelType channelType;
   int32_t lastTreeCount;

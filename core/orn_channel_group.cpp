@@ -558,7 +558,7 @@ void Orn_ChannelGroup::SetStartChannel(int index) { startChannel = index; }
 int Orn_ChannelGroup::GetStartChannel() { return startChannel; }
 
 int Orn_ChannelGroup::GetTreeCalculateCount() {
-  if (parameterChannel->GetInternalChannel()) return treeCount;
+  if (!parameterChannel->IsEmpty() && parameterChannel->GetInternalChannel()) return treeCount;
   return engine ? engine->GetTreeCalculateCount() : 0;
 }
 

@@ -20,6 +20,9 @@ class SmartChannel {
   virtual Orn_Channel* GetInternalChannel();
   virtual Orn_Channel* GetChannel();
 
+  // True while no channel is stored (the handle cannot resolve).
+  bool IsEmpty() const { return channel == nullptr; }
+
  protected:
   GUID groupGuid;
   int32_t groupIndex;
