@@ -479,6 +479,7 @@ void Engine::Release() {
     delete static_cast<EventRegistration*>(eventRegistrations.GetItem(i));
   eventRegistrations.ReleaseItems();
 
+  exportCache.clear();
   if (!bodiesRunning) {
     for (int i = libraries.GetItemCount() - 1; i >= 0; --i)
       FreeLibrary(static_cast<HMODULE>(libraries.GetItem(i)));

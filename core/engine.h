@@ -10,6 +10,8 @@
 #include "orn_list.h"
 #include "win32/types.h"
 
+#include <unordered_map>
+
 class EngineInterface;
 class Orn_Channel;
 class Orn_ChannelGroup;
@@ -108,6 +110,14 @@ class Engine {
   void ForgetChannel(Orn_Channel* channel);
 
  protected:
+  // The two exports of a plug-in module, looked up once per loaded module.
+  struct PluginExports {
+    ChannelType* (*getType)() = nullptr;
+    Orn_Channel* (*initDLL)() = nullptr;
+  };
+  const PluginExports& ExportsOf(HMODULE module);
+  void ForgetExports(HMODULE module) { exportCache.erase(module); }
+
   void CompactEventRegistrations();
   bool AnyThreadBodyRunning();
 
@@ -133,4 +143,5 @@ class Engine {
   // emptied and are compacted when the outermost send ends.
   int32_t sendDepth;
   bool releasing;
+  std::unordered_map<HMODULE, PluginExports> exportCache;
 };

@@ -24,15 +24,21 @@ void FileNameOf(const char* file, char* out, size_t size) {
   Orn_String::MakeFULLName(out);
 }
 
-InitDLLFunction FindInitDLL(HMODULE module) {
-  return reinterpret_cast<InitDLLFunction>(reinterpret_cast<void*>(GetProcAddress(module, "InitDLL")));
-}
 }  // namespace
+
+const Engine::PluginExports& Engine::ExportsOf(HMODULE module) {
+  auto found = exportCache.find(module);
+  if (found != exportCache.end()) return found->second;
+  PluginExports exports;
+  exports.getType = reinterpret_cast<GetTypeFunction>(reinterpret_cast<void*>(GetProcAddress(module, "GetType")));
+  exports.initDLL = reinterpret_cast<InitDLLFunction>(reinterpret_cast<void*>(GetProcAddress(module, "InitDLL")));
+  return exportCache.emplace(module, exports).first->second;
+}
 
 ChannelType Engine::GetDLLType(HINSTANCE module) {
   ChannelType record;
   if (!module) return record;
-  GetTypeFunction getType = reinterpret_cast<GetTypeFunction>(reinterpret_cast<void*>(GetProcAddress(module, "GetType")));
+  GetTypeFunction getType = ExportsOf(module).getType;
   if (!getType) return record;
   const ChannelType* reported = getType();
   if (reported) std::memcpy(&record, reported, sizeof record);
@@ -52,6 +58,7 @@ ChannelType Engine::GetDLLType(const char* file) {
     return record;
   }
   record = GetDLLType(module);
+  ForgetExports(module);
   FreeLibrary(module);
   if (record.version[1] != kChannelInterfaceVersion) {
     record.type = kNullGuid;
@@ -73,7 +80,7 @@ Orn_Channel* Engine::GetDLLInstance(const char* file) {
     return nullptr;
   }
   libraries.AddItem(module);
-  if (!FindInitDLL(module)) {
+  if (!ExportsOf(module).initDLL) {
     engineInterface->errorFunctor("Engine::GetDLLInstance: Couldn't find external function InitDLL() in dll:");
     return nullptr;
   }
@@ -82,7 +89,7 @@ Orn_Channel* Engine::GetDLLInstance(const char* file) {
 
 Orn_Channel* Engine::CreateDLLInstance(HINSTANCE module) {
   if (!module) return nullptr;
-  InitDLLFunction initDLL = FindInitDLL(module);
+  InitDLLFunction initDLL = ExportsOf(module).initDLL;
   if (!initDLL) {
     engineInterface->errorFunctor("Engine::GetDLLInstance: Couldn't find external function InitDLL() in dll:");
     return nullptr;
