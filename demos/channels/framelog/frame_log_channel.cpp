@@ -47,12 +47,13 @@ class FrameLogChannel : public Orn_Channel {
     if (lastReport == 0) lastReport = now;
     if (now - lastReport >= kReportEveryMs && engine) {
       lastReport = now;
-      std::string text = std::string(GetChannelName() ? GetChannelName() : "Frame Log") + ": frame";
-      engine->infoFunctor(text.c_str(), frames);
+      std::string text = std::string(GetChannelName() ? GetChannelName() : "Frame Log") + ": frame " +
+                         std::to_string(frames);
+      engine->infoFunctor(text.c_str());
     }
   }
 
-  int frames = 0;
+  unsigned long long frames = 0;
   DWORD lastReport = 0;
 };
 }  // namespace
