@@ -107,13 +107,23 @@ class ViewerRun : public ::testing::Test {
 
   std::string Output() { return ReadText(root / "viewer.out"); }
 
+  // Waits until the file holds the text; false when it does not within the time.
+  static bool WaitForText(const fs::path& file, const std::string& text, int seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (ReadText(file).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
   fs::path root, install, registry;
 };
 }  // namespace
 
 TEST_F(ViewerRun, PlaysTheDemoProjectAndShutsDownInOrderOnSigterm) {
   pid_t pid = Start({"demos/hello/hello.klv"});
-  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_TRUE(WaitForText(install / "error.log", "Main: frame", 60));
   kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
   std::string log = ReadText(install / "error.log");
@@ -147,7 +157,7 @@ TEST_F(ViewerRun, ProjectNeedingAnUpdateStartsTheUpdater) {
   std::ofstream(install / "newer.klv", std::ios::binary).write(project.data(), static_cast<std::streamsize>(project.size()));
   pid_t pid = Start({"newer.klv"});
   EXPECT_EQ(WaitExit(pid, 30), 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  WaitForText(root / "viewer.out", "Kelvane Update & Install", 30);
   std::string out = Output();
   EXPECT_NE(out.find("Failed loading this project, please update to the latest version."), std::string::npos) << out;
   EXPECT_NE(out.find("Kelvane Update & Install"), std::string::npos) << out;
@@ -180,12 +190,23 @@ TEST_F(ViewerRun, WindowUnderARealXServerIsHalfTheDesktopAQuarterIn) {
     ASSERT_EQ(posix_spawnp(&xvfb, "Xvfb", &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // Poll rather than sleep: a loaded machine takes its time to start the
+  // server and to map the window.
+  auto poll = [](const std::string& command, int seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int rc = -1;
+    while (std::chrono::steady_clock::now() < deadline) {
+      rc = std::system(command.c_str());
+      if (rc == 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return rc;
+  };
+  ASSERT_EQ(poll(std::string("DISPLAY=") + display + " xwininfo -root >/dev/null 2>&1", 20), 0) << "Xvfb did not start";
   pid_t pid = Start({"demos/hello/hello.klv"}, {std::string("DISPLAY=") + display, "SDL_VIDEODRIVER=x11"});
-  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
   std::string info = root / "xwininfo.txt";
   std::string command = std::string("DISPLAY=") + display + " xwininfo -name KelvViewer > " + info + " 2>&1";
-  int found = std::system(command.c_str());
+  int found = poll(command, 30);
   kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
   kill(xvfb, SIGTERM);

@@ -65,54 +65,27 @@ HRESULT BufferStorage::Unlock() {
 }
 
 // ---------------------------------------------------------------------------
-// VertexBuffer
+// VertexBuffer and IndexBuffer
 // ---------------------------------------------------------------------------
+
+namespace {
+
+// The rules both kinds of buffer share: a size, a pool an application may
+// create in, no surface usages, and no dynamic buffer in the managed pool.
+bool BufferArgumentsValid(UINT length, DWORD usage, D3DPOOL pool) {
+  if (length == 0 || pool > D3DPOOL_SYSTEMMEM) return false;
+  if (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return false;
+  return !((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED);
+}
+
+}  // namespace
 
 VertexBuffer* VertexBuffer::Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, HRESULT* hr) {
   *hr = D3DERR_INVALIDCALL;
-  if (length == 0 || pool > D3DPOOL_SYSTEMMEM) return nullptr;
-  if (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return nullptr;
-  if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return nullptr;
+  if (!BufferArgumentsValid(length, usage, pool)) return nullptr;
   *hr = D3D_OK;
   return new VertexBuffer(device, length, usage, fvf, pool);
 }
-
-VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : DeviceChild(device, true), storage_(device, length), usage_(usage), fvf_(fvf), pool_(pool) {
-  NoteObjectCreated();
-}
-
-VertexBuffer::~VertexBuffer() { NoteObjectDestroyed(); }
-
-HRESULT VertexBuffer::QueryInterface(REFIID riid, void** ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3DResource8 || riid == IID_IDirect3DVertexBuffer8) {
-    AddRef();
-    *ppvObj = static_cast<IDirect3DVertexBuffer8*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT VertexBuffer::GetDevice(IDirect3DDevice8** ppDevice) {
-  if (!ppDevice) return D3DERR_INVALIDCALL;
-  device_->AddRef();
-  *ppDevice = device_;
-  return D3D_OK;
-}
-
-DWORD VertexBuffer::SetPriority(DWORD priority) {
-  DWORD old = priority_;
-  if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
-  return old;
-}
-
-HRESULT VertexBuffer::Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
-  return storage_.Lock(offset, size, ppbData, flags);
-}
-
-HRESULT VertexBuffer::Unlock() { return storage_.Unlock(); }
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
   if (!pDesc) return D3DERR_INVALIDCALL;
@@ -125,57 +98,14 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
   return D3D_OK;
 }
 
-// ---------------------------------------------------------------------------
-// IndexBuffer
-// ---------------------------------------------------------------------------
-
 IndexBuffer* IndexBuffer::Create(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                  HRESULT* hr) {
   *hr = D3DERR_INVALIDCALL;
-  if (length == 0 || pool > D3DPOOL_SYSTEMMEM) return nullptr;
+  if (!BufferArgumentsValid(length, usage, pool)) return nullptr;
   if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return nullptr;
-  if (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return nullptr;
-  if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return nullptr;
   *hr = D3D_OK;
   return new IndexBuffer(device, length, usage, format, pool);
 }
-
-IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : DeviceChild(device, true), storage_(device, length), usage_(usage), format_(format), pool_(pool) {
-  NoteObjectCreated();
-}
-
-IndexBuffer::~IndexBuffer() { NoteObjectDestroyed(); }
-
-HRESULT IndexBuffer::QueryInterface(REFIID riid, void** ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3DResource8 || riid == IID_IDirect3DIndexBuffer8) {
-    AddRef();
-    *ppvObj = static_cast<IDirect3DIndexBuffer8*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT IndexBuffer::GetDevice(IDirect3DDevice8** ppDevice) {
-  if (!ppDevice) return D3DERR_INVALIDCALL;
-  device_->AddRef();
-  *ppDevice = device_;
-  return D3D_OK;
-}
-
-DWORD IndexBuffer::SetPriority(DWORD priority) {
-  DWORD old = priority_;
-  if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
-  return old;
-}
-
-HRESULT IndexBuffer::Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
-  return storage_.Lock(offset, size, ppbData, flags);
-}
-
-HRESULT IndexBuffer::Unlock() { return storage_.Unlock(); }
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
   if (!pDesc) return D3DERR_INVALIDCALL;

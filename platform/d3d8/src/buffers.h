@@ -8,6 +8,7 @@
 
 #include "device_child.h"
 #include "gl.h"
+#include "query_interface.h"
 
 namespace d3d8 {
 
@@ -31,66 +32,76 @@ class BufferStorage {
   bool discard_ = false;
 };
 
-class VertexBuffer final : public IDirect3DVertexBuffer8, public DeviceChild {
+// What vertex and index buffers share: the storage, the pool rules for
+// priority and reset, and the IUnknown and IDirect3DResource8 methods.
+// `Interface` is the public buffer interface, answered to `kIid`.
+template <typename Interface, const IID& kIid, D3DRESOURCETYPE kType>
+class BufferResource : public Interface, public DeviceChild {
  public:
-  static VertexBuffer* Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, HRESULT* hr);
-
-  HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
+  HRESULT QueryInterface(REFIID riid, void** ppvObj) override {
+    return QueryInterfaceOf<Interface>(this, riid, ppvObj, {IID_IDirect3DResource8, kIid});
+  }
   ULONG AddRef() override { return AddRefPublic(); }
   ULONG Release() override { return ReleasePublic(); }
-  HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
-  DWORD SetPriority(DWORD priority) override;
+  HRESULT GetDevice(IDirect3DDevice8** ppDevice) override { return HandOutDevice(ppDevice); }
+  DWORD SetPriority(DWORD priority) override {
+    DWORD old = priority_;
+    if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
+    return old;
+  }
   DWORD GetPriority() override { return priority_; }
   void PreLoad() override {}
-  D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-  HRESULT Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) override;
-  HRESULT Unlock() override;
-  HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+  D3DRESOURCETYPE GetType() override { return kType; }
+  HRESULT Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) override {
+    return storage_.Lock(offset, size, ppbData, flags);
+  }
+  HRESULT Unlock() override { return storage_.Unlock(); }
 
   bool BlocksReset() const override { return pool_ == D3DPOOL_DEFAULT; }
   BufferStorage& storage() { return storage_; }
 
- private:
-  VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
-  ~VertexBuffer() override;
+ protected:
+  BufferResource(Device* device, UINT length, DWORD usage, D3DPOOL pool)
+      : DeviceChild(device, true), storage_(device, length), usage_(usage), pool_(pool) {
+    NoteObjectCreated();
+  }
+  ~BufferResource() override { NoteObjectDestroyed(); }
 
   BufferStorage storage_;
   DWORD usage_;
-  DWORD fvf_;
   D3DPOOL pool_;
   DWORD priority_ = 0;
 };
 
-class IndexBuffer final : public IDirect3DIndexBuffer8, public DeviceChild {
+class VertexBuffer final
+    : public BufferResource<IDirect3DVertexBuffer8, IID_IDirect3DVertexBuffer8, D3DRTYPE_VERTEXBUFFER> {
+ public:
+  static VertexBuffer* Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, HRESULT* hr);
+
+  HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+
+ private:
+  VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+      : BufferResource(device, length, usage, pool), fvf_(fvf) {}
+
+  DWORD fvf_;
+};
+
+class IndexBuffer final
+    : public BufferResource<IDirect3DIndexBuffer8, IID_IDirect3DIndexBuffer8, D3DRTYPE_INDEXBUFFER> {
  public:
   static IndexBuffer* Create(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, HRESULT* hr);
 
-  HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
-  ULONG AddRef() override { return AddRefPublic(); }
-  ULONG Release() override { return ReleasePublic(); }
-  HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
-  DWORD SetPriority(DWORD priority) override;
-  DWORD GetPriority() override { return priority_; }
-  void PreLoad() override {}
-  D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-  HRESULT Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) override;
-  HRESULT Unlock() override;
   HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;
 
-  bool BlocksReset() const override { return pool_ == D3DPOOL_DEFAULT; }
-  BufferStorage& storage() { return storage_; }
   D3DFORMAT format() const { return format_; }
   UINT indexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
 
  private:
-  IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
-  ~IndexBuffer() override;
+  IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+      : BufferResource(device, length, usage, pool), format_(format) {}
 
-  BufferStorage storage_;
-  DWORD usage_;
   D3DFORMAT format_;
-  D3DPOOL pool_;
-  DWORD priority_ = 0;
 };
 
 }  // namespace d3d8

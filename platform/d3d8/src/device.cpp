@@ -15,6 +15,7 @@
 #include "direct3d8.h"
 #include "format.h"
 #include "matrix_math.h"
+#include "query_interface.h"
 #include "state_block.h"
 #include "surface.h"
 #include "texture.h"
@@ -231,14 +232,7 @@ void Device::ApplyWindowMode() {
 }
 
 HRESULT Device::QueryInterface(REFIID riid, void** ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3DDevice8) {
-    AddRef();
-    *ppvObj = static_cast<IDirect3DDevice8*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
+  return QueryInterfaceOf<IDirect3DDevice8>(this, riid, ppvObj, {IID_IDirect3DDevice8});
 }
 
 ULONG Device::AddRef() { return ++refs_; }

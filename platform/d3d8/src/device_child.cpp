@@ -37,6 +37,13 @@ ULONG DeviceChild::ReleasePublic() {
   return left;
 }
 
+HRESULT DeviceChild::HandOutDevice(IDirect3DDevice8** ppDevice) const {
+  if (!ppDevice) return D3DERR_INVALIDCALL;
+  device_->AddRef();
+  *ppDevice = device_;
+  return D3D_OK;
+}
+
 void DeviceChild::AddRefInternal() { ++internalRefs_; }
 
 void DeviceChild::ReleaseInternal() {

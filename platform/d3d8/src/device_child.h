@@ -31,6 +31,9 @@ class DeviceChild {
   ULONG publicRefs() const { return publicRefs_; }
   Device* device() const { return device_; }
 
+  // GetDevice for every kind of object: the device with a reference added.
+  HRESULT HandOutDevice(IDirect3DDevice8** ppDevice) const;
+
   // For the reset rule: a live default-pool object makes Reset fail.
   virtual bool BlocksReset() const { return false; }
 

@@ -7,6 +7,7 @@
 #include "device_child.h"
 #include "format.h"
 #include "gl_context.h"
+#include "query_interface.h"
 
 #define D3D8_EXPORT __attribute__((visibility("default")))
 
@@ -36,14 +37,7 @@ Direct3D8::~Direct3D8() {
 }
 
 HRESULT Direct3D8::QueryInterface(REFIID riid, void** ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3D8) {
-    AddRef();
-    *ppvObj = static_cast<IDirect3D8*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
+  return QueryInterfaceOf<IDirect3D8>(this, riid, ppvObj, {IID_IDirect3D8});
 }
 
 ULONG Direct3D8::AddRef() { return ++refs_; }

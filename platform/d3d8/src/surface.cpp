@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device.h"
+#include "query_interface.h"
 #include "texture.h"
 
 namespace d3d8 {
@@ -108,14 +109,7 @@ Surface* Surface::CreateImage(Device* device, UINT width, UINT height, D3DFORMAT
 }
 
 HRESULT Surface::QueryInterface(REFIID riid, void** ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3DSurface8) {
-    AddRef();
-    *ppvObj = static_cast<IDirect3DSurface8*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
+  return QueryInterfaceOf<IDirect3DSurface8>(this, riid, ppvObj, {IID_IDirect3DSurface8});
 }
 
 ULONG Surface::AddRef() { return texture_ ? texture_->AddRef() : AddRefPublic(); }
@@ -154,12 +148,7 @@ void Surface::DestroyOwned() {
   // Otherwise the last release or unbinding deletes it.
 }
 
-HRESULT Surface::GetDevice(IDirect3DDevice8** ppDevice) {
-  if (!ppDevice) return D3DERR_INVALIDCALL;
-  device_->AddRef();
-  *ppDevice = device_;
-  return D3D_OK;
-}
+HRESULT Surface::GetDevice(IDirect3DDevice8** ppDevice) { return HandOutDevice(ppDevice); }
 
 HRESULT Surface::GetContainer(REFIID riid, void** ppContainer) {
   if (!ppContainer) return D3DERR_INVALIDCALL;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "device.h"
+#include "query_interface.h"
 #include "surface.h"
 
 namespace d3d8 {
@@ -73,23 +74,10 @@ Texture::~Texture() {
 }
 
 HRESULT Texture::QueryInterface(REFIID riid, void** ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3DResource8 || riid == IID_IDirect3DBaseTexture8 ||
-      riid == IID_IDirect3DTexture8) {
-    AddRef();
-    *ppvObj = static_cast<IDirect3DTexture8*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
+  return QueryInterfaceOf<IDirect3DTexture8>(this, riid, ppvObj, {IID_IDirect3DResource8, IID_IDirect3DBaseTexture8, IID_IDirect3DTexture8});
 }
 
-HRESULT Texture::GetDevice(IDirect3DDevice8** ppDevice) {
-  if (!ppDevice) return D3DERR_INVALIDCALL;
-  device_->AddRef();
-  *ppDevice = device_;
-  return D3D_OK;
-}
+HRESULT Texture::GetDevice(IDirect3DDevice8** ppDevice) { return HandOutDevice(ppDevice); }
 
 DWORD Texture::SetPriority(DWORD priority) {
   DWORD old = priority_;

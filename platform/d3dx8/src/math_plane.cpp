@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "normalize_or_zero.h"
+
 extern "C" {
 
 float D3DXPlaneDot(const D3DXPLANE* pP, const D3DXVECTOR4* pV) {
@@ -18,13 +20,7 @@ float D3DXPlaneDotNormal(const D3DXPLANE* pP, const D3DXVECTOR3* pV) {
 }
 
 D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* pOut, const D3DXPLANE* pP) {
-  float len = std::sqrt(pP->a * pP->a + pP->b * pP->b + pP->c * pP->c);
-  if (len == 0.0f) {
-    *pOut = D3DXPLANE(0.0f, 0.0f, 0.0f, 0.0f);
-  } else {
-    *pOut = D3DXPLANE(pP->a / len, pP->b / len, pP->c / len, pP->d / len);
-  }
-  return pOut;
+  return DivideOrZero(pOut, *pP, std::sqrt(pP->a * pP->a + pP->b * pP->b + pP->c * pP->c));
 }
 
 D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* pOut, const D3DXPLANE* pP, const D3DXVECTOR3* pV1,

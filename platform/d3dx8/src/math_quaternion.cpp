@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "normalize_or_zero.h"
+
 namespace {
 
 // Hamilton product a * b (applies b first, then a, to column vectors).
@@ -51,13 +53,7 @@ D3DXQUATERNION* D3DXQuaternionConjugate(D3DXQUATERNION* pOut, const D3DXQUATERNI
 }
 
 D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ) {
-  float len = D3DXQuaternionLength(pQ);
-  if (len == 0.0f) {
-    *pOut = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 0.0f);
-  } else {
-    *pOut = *pQ / len;
-  }
-  return pOut;
+  return DivideOrZero(pOut, *pQ, D3DXQuaternionLength(pQ));
 }
 
 D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ) {

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "normalize_or_zero.h"
+
 extern "C" {
 
 // --- 2D -----------------------------------------------------------------------
@@ -46,13 +48,7 @@ D3DXVECTOR2* D3DXVec2Lerp(D3DXVECTOR2* pOut, const D3DXVECTOR2* pV1, const D3DXV
 }
 
 D3DXVECTOR2* D3DXVec2Normalize(D3DXVECTOR2* pOut, const D3DXVECTOR2* pV) {
-  float len = D3DXVec2Length(pV);
-  if (len == 0.0f) {
-    *pOut = D3DXVECTOR2(0.0f, 0.0f);
-  } else {
-    *pOut = D3DXVECTOR2(pV->x / len, pV->y / len);
-  }
-  return pOut;
+  return DivideOrZero(pOut, *pV, D3DXVec2Length(pV));
 }
 
 D3DXVECTOR4* D3DXVec2Transform(D3DXVECTOR4* pOut, const D3DXVECTOR2* pV, const D3DXMATRIX* pM) {
@@ -125,13 +121,7 @@ D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV1, const D3DXV
 }
 
 D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV) {
-  float len = D3DXVec3Length(pV);
-  if (len == 0.0f) {
-    *pOut = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-  } else {
-    *pOut = D3DXVECTOR3(pV->x / len, pV->y / len, pV->z / len);
-  }
-  return pOut;
+  return DivideOrZero(pOut, *pV, D3DXVec3Length(pV));
 }
 
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM) {
@@ -192,13 +182,7 @@ D3DXVECTOR4* D3DXVec4Lerp(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV1, const D3DXV
 }
 
 D3DXVECTOR4* D3DXVec4Normalize(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV) {
-  float len = D3DXVec4Length(pV);
-  if (len == 0.0f) {
-    *pOut = D3DXVECTOR4(0.0f, 0.0f, 0.0f, 0.0f);
-  } else {
-    *pOut = *pV / len;
-  }
-  return pOut;
+  return DivideOrZero(pOut, *pV, D3DXVec4Length(pV));
 }
 
 D3DXVECTOR4* D3DXVec4Transform(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV, const D3DXMATRIX* pM) {

@@ -8,11 +8,7 @@ class BlendingTest : public DeviceTest {
  protected:
   void SetUpUntextured() {
     ASSERT_TRUE(CreateDevice());
-    // Colour and alpha straight from the vertices.
-    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-    device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    SelectArg1(D3DTA_DIFFUSE);  // colour and alpha straight from the vertices
   }
 };
 

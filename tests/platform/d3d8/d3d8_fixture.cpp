@@ -48,19 +48,31 @@ bool DeviceTest::CreateDevice(D3DFORMAT depth) {
     ADD_FAILURE() << "no Direct3D object (no OpenGL 3.3 renderer)";
     return false;
   }
-  EXPECT_EQ(d3d_->GetAdapterDisplayMode(0, &mode_), D3D_OK);
-  pp_ = {};
-  pp_.BackBufferWidth = kWidth;
-  pp_.BackBufferHeight = kHeight;
-  pp_.BackBufferFormat = mode_.Format;
-  pp_.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp_.Windowed = TRUE;
+  pp_ = WindowedParameters(kWidth, kHeight);
   pp_.EnableAutoDepthStencil = depth != D3DFMT_UNKNOWN;
   pp_.AutoDepthStencilFormat = depth;
   pp_.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
   HRESULT hr = d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp_, &device_);
   EXPECT_EQ(hr, D3D_OK);
   return device_ != nullptr;
+}
+
+D3DPRESENT_PARAMETERS DeviceTest::WindowedParameters(UINT width, UINT height) {
+  EXPECT_EQ(d3d_->GetAdapterDisplayMode(0, &mode_), D3D_OK);
+  D3DPRESENT_PARAMETERS pp = {};
+  pp.BackBufferWidth = width;
+  pp.BackBufferHeight = height;
+  pp.BackBufferFormat = mode_.Format;
+  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  pp.Windowed = TRUE;
+  return pp;
+}
+
+void DeviceTest::SelectArg1(DWORD arg) {
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, arg);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, arg);
 }
 
 Rgba DeviceTest::PixelOf(IDirect3DSurface8* surface, int x, int y) {
@@ -84,6 +96,16 @@ Rgba DeviceTest::Pixel(int x, int y) {
   return p;
 }
 
+D3DSURFACE_DESC DeviceTest::BackBufferDesc() {
+  D3DSURFACE_DESC desc{};
+  IDirect3DSurface8* bb = nullptr;
+  EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb), D3D_OK);
+  if (!bb) return desc;
+  EXPECT_EQ(bb->GetDesc(&desc), D3D_OK);
+  bb->Release();
+  return desc;
+}
+
 void DeviceTest::Clear(D3DCOLOR color) {
   EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, color, 1.0f, 0), D3D_OK);
 }
@@ -93,20 +115,21 @@ void DeviceTest::DrawQuadUP(DWORD fvf, const void* vertices, UINT stride) {
   EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, vertices, stride), D3D_OK);
 }
 
-void DeviceTest::DrawScreenQuad(D3DCOLOR color, float z) {
+DeviceTest::ScreenRect DeviceTest::ViewportRect() {
   D3DVIEWPORT8 vp;
   device_->GetViewport(&vp);
-  float x0 = static_cast<float>(vp.X) - 0.5f, y0 = static_cast<float>(vp.Y) - 0.5f;
-  float x1 = x0 + static_cast<float>(vp.Width), y1 = y0 + static_cast<float>(vp.Height);
+  const float x0 = static_cast<float>(vp.X) - 0.5f, y0 = static_cast<float>(vp.Y) - 0.5f;
+  return {x0, y0, x0 + static_cast<float>(vp.Width), y0 + static_cast<float>(vp.Height)};
+}
+
+void DeviceTest::DrawScreenQuad(D3DCOLOR color, float z) {
+  const auto [x0, y0, x1, y1] = ViewportRect();
   ScreenColor v[4] = {{x0, y0, z, 1, color}, {x1, y0, z, 1, color}, {x0, y1, z, 1, color}, {x1, y1, z, 1, color}};
   DrawQuadUP(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, v, sizeof v[0]);
 }
 
 void DeviceTest::DrawScreenTexturedQuad(D3DCOLOR color, float u0, float v0, float u1, float v1) {
-  D3DVIEWPORT8 vp;
-  device_->GetViewport(&vp);
-  float x0 = static_cast<float>(vp.X) - 0.5f, y0 = static_cast<float>(vp.Y) - 0.5f;
-  float x1 = x0 + static_cast<float>(vp.Width), y1 = y0 + static_cast<float>(vp.Height);
+  const auto [x0, y0, x1, y1] = ViewportRect();
   ScreenColorTex v[4] = {{x0, y0, 0.5f, 1, color, u0, v0},
                          {x1, y0, 0.5f, 1, color, u1, v0},
                          {x0, y1, 0.5f, 1, color, u0, v1},

@@ -69,6 +69,28 @@ struct ScreenColorTex {
   float u, v;
 };
 
+// A managed A8R8G8B8 texture of w x h with a full mip chain; texel (x, y) of
+// each level gets `color(level, x, y, desc)`, `desc` describing that level.
+template <typename F>
+IDirect3DTexture8* MakeMipChainTexture(IDirect3DDevice8* device, UINT w, UINT h, F color) {
+  IDirect3DTexture8* t = nullptr;
+  EXPECT_EQ(device->CreateTexture(w, h, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
+  if (!t) return nullptr;
+  for (UINT level = 0; level < t->GetLevelCount(); ++level) {
+    D3DSURFACE_DESC d;
+    EXPECT_EQ(t->GetLevelDesc(level, &d), D3D_OK);
+    D3DLOCKED_RECT lr;
+    EXPECT_EQ(t->LockRect(level, &lr, nullptr, 0), D3D_OK);
+    for (UINT y = 0; y < d.Height; ++y)
+      for (UINT x = 0; x < d.Width; ++x) {
+        const D3DCOLOR c = color(level, x, y, d);
+        std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch + x * 4, &c, 4);
+      }
+    EXPECT_EQ(t->UnlockRect(level), D3D_OK);
+  }
+  return t;
+}
+
 class DeviceTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -76,10 +98,15 @@ class DeviceTest : public ::testing::Test {
 
   // Creates the device; false (and a failed test) when no renderer exists.
   bool CreateDevice(D3DFORMAT depth = D3DFMT_D24S8);
+  // Windowed, discarding presentation parameters with a back buffer of the
+  // given size in the desktop's format (read into mode_).
+  D3DPRESENT_PARAMETERS WindowedParameters(UINT width, UINT height);
 
   // The colour of back-buffer pixel (x, y), top row 0.
   Rgba Pixel(int x, int y);
   Rgba PixelOf(IDirect3DSurface8* surface, int x, int y);
+  // The back buffer's description.
+  D3DSURFACE_DESC BackBufferDesc();
   void Clear(D3DCOLOR color);
 
   // A quad covering the whole viewport in pre-transformed vertices.
@@ -90,7 +117,11 @@ class DeviceTest : public ::testing::Test {
   // A textured quad in pre-transformed vertices covering the viewport.
   void DrawScreenTexturedQuad(D3DCOLOR color, float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1);
 
-  // A texture of kind A8R8G8B8 filled with texels from `texel(x, y)`.
+  // Stage 0 passes colour and alpha straight from `arg`.
+  void SelectArg1(DWORD arg);
+
+  // A texture of kind `fmt` whose texels `texel(row, x, y)` writes, `row`
+  // being the start of texel row y.
   template <typename F>
   IDirect3DTexture8* MakeTexture(UINT w, UINT h, D3DFORMAT fmt, F texel) {
     IDirect3DTexture8* t = nullptr;
@@ -106,6 +137,19 @@ class DeviceTest : public ::testing::Test {
     EXPECT_EQ(t->UnlockRect(0), D3D_OK);
     return t;
   }
+  // An A8R8G8B8 texture of w x h texels given row by row.
+  IDirect3DTexture8* MakeColorTexture(UINT w, UINT h, const std::vector<D3DCOLOR>& texels) {
+    EXPECT_EQ(texels.size(), static_cast<size_t>(w) * h);
+    return MakeTexture(w, h, D3DFMT_A8R8G8B8,
+                       [&](BYTE* row, UINT x, UINT y) { std::memcpy(row + x * 4, &texels[y * w + x], 4); });
+  }
+
+  // The viewport's edges in pre-transformed coordinates, pixel centres on
+  // integers.
+  struct ScreenRect {
+    float x0, y0, x1, y1;
+  };
+  ScreenRect ViewportRect();
 
   IDirect3D8* d3d_ = nullptr;
   IDirect3DDevice8* device_ = nullptr;

@@ -61,14 +61,10 @@ TEST_F(DeviceLifecycleTest, WindowedDeviceWithoutWindowRendersOffScreen) {
   EXPECT_EQ(cp.AdapterOrdinal, 0u);
   EXPECT_EQ(cp.DeviceType, D3DDEVTYPE_HAL);
   EXPECT_EQ(cp.BehaviorFlags, static_cast<DWORD>(D3DCREATE_SOFTWARE_VERTEXPROCESSING));
-  IDirect3DSurface8* bb = nullptr;
-  ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb), D3D_OK);
-  D3DSURFACE_DESC desc;
-  bb->GetDesc(&desc);
+  const D3DSURFACE_DESC desc = BackBufferDesc();
   EXPECT_EQ(desc.Width, kWidth);
   EXPECT_EQ(desc.Height, kHeight);
   EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_RENDERTARGET));
-  bb->Release();
   EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
   EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
   IDirect3D8* d3d = nullptr;
@@ -79,12 +75,7 @@ TEST_F(DeviceLifecycleTest, WindowedDeviceWithoutWindowRendersOffScreen) {
 
 TEST_F(DeviceLifecycleTest, ZeroSizedWindowedBackBufferGetsASizeWrittenBack) {
   ASSERT_NE(d3d_, nullptr);
-  D3DDISPLAYMODE mode;
-  d3d_->GetAdapterDisplayMode(0, &mode);
-  D3DPRESENT_PARAMETERS pp = {};
-  pp.BackBufferFormat = mode.Format;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.Windowed = TRUE;
+  D3DPRESENT_PARAMETERS pp = WindowedParameters(0, 0);
   ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_),
             D3D_OK);
   EXPECT_GT(pp.BackBufferWidth, 0u);
@@ -94,14 +85,7 @@ TEST_F(DeviceLifecycleTest, ZeroSizedWindowedBackBufferGetsASizeWrittenBack) {
 
 TEST_F(DeviceLifecycleTest, InvalidPresentParametersAreRefused) {
   ASSERT_NE(d3d_, nullptr);
-  D3DDISPLAYMODE mode;
-  d3d_->GetAdapterDisplayMode(0, &mode);
-  D3DPRESENT_PARAMETERS pp = {};
-  pp.BackBufferWidth = 32;
-  pp.BackBufferHeight = 32;
-  pp.BackBufferFormat = mode.Format;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.Windowed = TRUE;
+  D3DPRESENT_PARAMETERS pp = WindowedParameters(32, 32);
   IDirect3DDevice8* dev = nullptr;
   // No vertex-processing flag, and two at once.
   EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &dev), D3DERR_INVALIDCALL);
@@ -132,14 +116,7 @@ TEST_F(DeviceLifecycleTest, InjectedCreateDeviceFailuresReturnEachCode) {
   for (HRESULT code : {D3DERR_INVALIDCALL, D3DERR_NOTAVAILABLE, D3DERR_OUTOFVIDEOMEMORY}) {
     D3D8Debug_FailCreateDevice(code, 1);
     IDirect3DDevice8* dev = nullptr;
-    D3DDISPLAYMODE mode;
-    d3d_->GetAdapterDisplayMode(0, &mode);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = 16;
-    pp.BackBufferHeight = 16;
-    pp.BackBufferFormat = mode.Format;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
+    D3DPRESENT_PARAMETERS pp = WindowedParameters(16, 16);
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev), code);
     EXPECT_EQ(dev, nullptr);
     // One use only: the next creation succeeds.
@@ -217,13 +194,9 @@ TEST_F(DeviceLifecycleTest, ResetChangesTheBackBufferAndRestoresDefaultStates) {
   device_->GetViewport(&vp);
   EXPECT_EQ(vp.Width, 32u);
   EXPECT_EQ(vp.Height, 16u);
-  IDirect3DSurface8* bb = nullptr;
-  device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb);
-  D3DSURFACE_DESC desc;
-  bb->GetDesc(&desc);
+  const D3DSURFACE_DESC desc = BackBufferDesc();
   EXPECT_EQ(desc.Width, 32u);
   EXPECT_EQ(desc.Height, 16u);
-  bb->Release();
 }
 
 TEST_F(DeviceLifecycleTest, ReleasingTheDeviceReportsObjectsStillHeld) {

@@ -15,6 +15,22 @@ class LightingTest : public DeviceTest {
     DrawQuadUP(D3DFVF_XYZ | D3DFVF_NORMAL, v, sizeof v[0]);
   }
 
+  // A light of kind `type` with white diffuse light, pointing along +z
+  // (onto the quad's front) where it has a direction.
+  static D3DLIGHT8 WhiteLight(D3DLIGHTTYPE type) {
+    D3DLIGHT8 light = {};
+    light.Type = type;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    return light;
+  }
+
+  // Sets light `index` and switches it on.
+  void UseLight(DWORD index, const D3DLIGHT8& light) {
+    ASSERT_EQ(device_->SetLight(index, &light), D3D_OK);
+    ASSERT_EQ(device_->LightEnable(index, TRUE), D3D_OK);
+  }
+
   void SetMaterial(D3DCOLORVALUE diffuse, D3DCOLORVALUE ambient = {0, 0, 0, 0}, D3DCOLORVALUE specular = {0, 0, 0, 0},
                    float power = 0, D3DCOLORVALUE emissive = {0, 0, 0, 0}) {
     D3DMATERIAL8 m = {diffuse, ambient, specular, emissive, power};
@@ -30,8 +46,7 @@ TEST_F(LightingTest, DirectionalLightFollowsLambertAtAKnownAngle) {
   light.Type = D3DLIGHT_DIRECTIONAL;
   light.Diffuse = {0.8f, 0.8f, 0.8f, 1};
   light.Direction = {std::sin(angle), 0, std::cos(angle)};
-  ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
+  UseLight(0, light);
   SetMaterial({1.0f, 0.5f, 0.25f, 1}, {1, 1, 1, 1});
   device_->SetRenderState(D3DRS_AMBIENT, 0x00202020);
   DrawLitQuad();
@@ -44,13 +59,10 @@ TEST_F(LightingTest, DirectionalLightFollowsLambertAtAKnownAngle) {
 TEST_F(LightingTest, LightFromBehindGivesOnlyAmbientAndEmissive) {
   ASSERT_TRUE(CreateDevice());
   Clear(0xFF000000);
-  D3DLIGHT8 light = {};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 1};
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_DIRECTIONAL);
   light.Ambient = {0.2f, 0.2f, 0.2f, 1};
   light.Direction = {0, 0, -1};  // shining towards the viewer, onto the back
-  device_->SetLight(0, &light);
-  device_->LightEnable(0, TRUE);
+  UseLight(0, light);
   SetMaterial({1, 1, 1, 1}, {0.5f, 1, 1, 1}, {0, 0, 0, 0}, 0, {0, 0, 0.25f, 0});
   DrawLitQuad();
   // Light ambient x material ambient + emissive.
@@ -62,16 +74,13 @@ TEST_F(LightingTest, PointLightAttenuatesWithDistance) {
   Clear(0xFF000000);
   // The light sits on the axis through the quad's centre, one unit in front,
   // so every corner is sqrt(3) away at the same angle.
-  D3DLIGHT8 light = {};
-  light.Type = D3DLIGHT_POINT;
-  light.Diffuse = {1, 1, 1, 1};
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_POINT);
   light.Position = {0, 0, -0.5f};
   light.Range = 100;
   light.Attenuation0 = 0.0f;
   light.Attenuation1 = 0.5f;
   light.Attenuation2 = 0.25f;
-  device_->SetLight(1, &light);
-  device_->LightEnable(1, TRUE);
+  UseLight(1, light);
   SetMaterial({1, 1, 1, 1});
   DrawLitQuad();
   const float d = std::sqrt(3.0f);
@@ -85,15 +94,12 @@ TEST_F(LightingTest, PointLightAttenuatesWithDistance) {
 TEST_F(LightingTest, PointLightBeyondItsRangeContributesNothing) {
   ASSERT_TRUE(CreateDevice());
   Clear(0xFF000000);
-  D3DLIGHT8 light = {};
-  light.Type = D3DLIGHT_POINT;
-  light.Diffuse = {1, 1, 1, 1};
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_POINT);
   light.Ambient = {1, 1, 1, 1};
   light.Position = {0, 0, -0.5f};
   light.Range = 1.5f;  // the corners are sqrt(3) away
   light.Attenuation0 = 1.0f;
-  device_->SetLight(0, &light);
-  device_->LightEnable(0, TRUE);
+  UseLight(0, light);
   SetMaterial({1, 1, 1, 1}, {1, 1, 1, 1});
   DrawLitQuad();
   EXPECT_NEAR_RGB(Pixel(32, 32), 0, 0, 0, 1);
@@ -101,11 +107,8 @@ TEST_F(LightingTest, PointLightBeyondItsRangeContributesNothing) {
 
 TEST_F(LightingTest, SpotLightLightsInsideItsConeOnly) {
   ASSERT_TRUE(CreateDevice());
-  D3DLIGHT8 light = {};
-  light.Type = D3DLIGHT_SPOT;
-  light.Diffuse = {1, 1, 1, 1};
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_SPOT);
   light.Position = {0, 0, -0.5f};
-  light.Direction = {0, 0, 1};
   light.Range = 100;
   light.Attenuation0 = 1;
   light.Falloff = 1;
@@ -143,12 +146,7 @@ TEST_F(LightingTest, SpotLightLightsInsideItsConeOnly) {
 TEST_F(LightingTest, VertexColourReplacesTheMaterialWhereTheSourceSaysSo) {
   ASSERT_TRUE(CreateDevice());
   Clear(0xFF000000);
-  D3DLIGHT8 light = {};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};
-  device_->SetLight(0, &light);
-  device_->LightEnable(0, TRUE);
+  UseLight(0, WhiteLight(D3DLIGHT_DIRECTIONAL));
   SetMaterial({0, 0, 1, 1});
   struct V {
     float x, y, z, nx, ny, nz;
@@ -194,8 +192,7 @@ TEST_F(LightingTest, SpecularHighlightUsesTheHalfwayVector) {
   light.Type = D3DLIGHT_DIRECTIONAL;
   light.Specular = {1, 1, 1, 1};
   light.Direction = {0, 0, 1};
-  device_->SetLight(0, &light);
-  device_->LightEnable(0, TRUE);
+  UseLight(0, light);
   SetMaterial({0, 0, 0, 1}, {0, 0, 0, 0}, {1, 0.5f, 0, 1}, 4.0f);
   device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
   device_->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
@@ -211,12 +208,7 @@ TEST_F(LightingTest, SpecularHighlightUsesTheHalfwayVector) {
 
 TEST_F(LightingTest, NormalizeNormalsUndoesAScaledWorld) {
   ASSERT_TRUE(CreateDevice());
-  D3DLIGHT8 light = {};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};
-  device_->SetLight(0, &light);
-  device_->LightEnable(0, TRUE);
+  UseLight(0, WhiteLight(D3DLIGHT_DIRECTIONAL));
   SetMaterial({0.5f, 0.5f, 0.5f, 1});
   // A world that halves z scales the transformed normal by 2 (inverse
   // transpose), doubling the light until normals are renormalised.

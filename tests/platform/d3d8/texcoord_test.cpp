@@ -9,10 +9,7 @@ class TexCoordTest : public DeviceTest {
  protected:
   // Quadrants red, green / blue, yellow, point sampled.
   IDirect3DTexture8* Quadrants() {
-    const D3DCOLOR colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
-    IDirect3DTexture8* t = MakeTexture(2, 2, D3DFMT_A8R8G8B8, [colors](BYTE* p, UINT x, UINT y) {
-      std::memcpy(p + x * 4, &colors[y * 2 + x], 4);
-    });
+    IDirect3DTexture8* t = MakeColorTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00});
     device_->SetTexture(0, t);
     device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -115,10 +112,7 @@ TEST_F(TexCoordTest, CameraSpaceNormalAndReflectionVector) {
 TEST_F(TexCoordTest, WrapRenderStateTakesTheShorterWayRound) {
   ASSERT_TRUE(CreateDevice());
   // Four columns: red, green, blue, yellow.
-  const D3DCOLOR colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
-  IDirect3DTexture8* t = MakeTexture(4, 1, D3DFMT_A8R8G8B8, [colors](BYTE* p, UINT x, UINT) {
-    std::memcpy(p + x * 4, &colors[x], 4);
-  });
+  IDirect3DTexture8* t = MakeColorTexture(4, 1, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00});
   device_->SetTexture(0, t);
   device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device_->SetRenderState(D3DRS_LIGHTING, FALSE);

@@ -12,7 +12,7 @@ class TextureStageTest : public DeviceTest {
  protected:
   // A 1x1 texture of one colour.
   IDirect3DTexture8* Solid(D3DCOLOR c) {
-    return MakeTexture(1, 1, D3DFMT_A8R8G8B8, [c](BYTE* p, UINT, UINT) { std::memcpy(p, &c, 4); });
+    return MakeColorTexture(1, 1, {c});
   }
   void Stage(DWORD s, DWORD op, DWORD a1, DWORD a2) {
     device_->SetTextureStageState(s, D3DTSS_COLOROP, op);
@@ -192,10 +192,7 @@ TEST_F(TextureStageTest, BumpEnvMapOffsetsTheNextStagesLookup) {
     p[0] = 64;
     p[1] = 0;
   });
-  IDirect3DTexture8* env = MakeTexture(2, 1, D3DFMT_A8R8G8B8, [](BYTE* p, UINT x, UINT) {
-    D3DCOLOR c = x == 0 ? 0xFFFF0000 : 0xFF00FF00;
-    std::memcpy(p + x * 4, &c, 4);
-  });
+  IDirect3DTexture8* env = MakeColorTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
   device_->SetTexture(0, bump);
   device_->SetTexture(1, env);
   Stage(0, D3DTOP_BUMPENVMAP, D3DTA_TEXTURE, D3DTA_CURRENT);
@@ -226,10 +223,7 @@ TEST_F(TextureStageTest, BumpEnvMapOffsetsTheNextStagesLookup) {
 TEST_F(TextureStageTest, BumpEnvMapLuminanceScalesTheNextStage) {
   ASSERT_TRUE(CreateDevice());
   IDirect3DTexture8* bump = MakeTexture(1, 1, D3DFMT_V8U8, [](BYTE* p, UINT, UINT) { p[0] = p[1] = 0; });
-  IDirect3DTexture8* env = MakeTexture(1, 1, D3DFMT_A8R8G8B8, [](BYTE* p, UINT, UINT) {
-    D3DCOLOR c = 0xFFFFFFFF;
-    std::memcpy(p, &c, 4);
-  });
+  IDirect3DTexture8* env = Solid(0xFFFFFFFF);
   device_->SetTexture(0, bump);
   device_->SetTexture(1, env);
   Stage(0, D3DTOP_BUMPENVMAPLUMINANCE, D3DTA_TEXTURE, D3DTA_CURRENT);

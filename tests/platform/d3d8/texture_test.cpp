@@ -7,14 +7,8 @@ namespace {
 
 class TextureTest : public DeviceTest {
  protected:
-  void SelectTexture() {
-    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  }
   Rgba DrawSolid(IDirect3DTexture8* t) {
-    SelectTexture();
+    SelectArg1(D3DTA_TEXTURE);
     device_->SetTexture(0, t);
     Clear(0xFF000000);
     DrawScreenTexturedQuad(0xFFFFFFFF);
@@ -83,11 +77,8 @@ TEST_F(TextureTest, LockRectGivesTheLevelsMemoryAndRefusesASecondLock) {
 
 TEST_F(TextureTest, LockedTexelsAppearWhereTheyWereWritten) {
   ASSERT_TRUE(CreateDevice());
-  const D3DCOLOR colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
-  IDirect3DTexture8* t = MakeTexture(2, 2, D3DFMT_A8R8G8B8, [&](BYTE* p, UINT x, UINT y) {
-    std::memcpy(p + x * 4, &colors[y * 2 + x], 4);
-  });
-  SelectTexture();
+  IDirect3DTexture8* t = MakeColorTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00});
+  SelectArg1(D3DTA_TEXTURE);
   device_->SetTexture(0, t);
   Clear(0xFF000000);
   DrawScreenTexturedQuad(0xFFFFFFFF);
@@ -167,21 +158,13 @@ TEST_F(TextureTest, CompressedBlocksDecode) {
 
 TEST_F(TextureTest, PointMipFilterPicksTheLevelForTheScreenSize) {
   ASSERT_TRUE(CreateDevice());
-  IDirect3DTexture8* t = nullptr;
-  ASSERT_EQ(device_->CreateTexture(128, 128, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
   const D3DCOLOR levelColor[8] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
                                   0xFF808080, 0xFF404040, 0xFF202020, 0xFF101010};
-  for (UINT l = 0; l < t->GetLevelCount(); ++l) {
-    D3DSURFACE_DESC d;
-    t->GetLevelDesc(l, &d);
-    D3DLOCKED_RECT lr;
-    ASSERT_EQ(t->LockRect(l, &lr, nullptr, 0), D3D_OK);
-    for (UINT y = 0; y < d.Height; ++y)
-      for (UINT x = 0; x < d.Width; ++x)
-        std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch + x * 4, &levelColor[l], 4);
-    t->UnlockRect(l);
-  }
-  SelectTexture();
+  IDirect3DTexture8* t = MakeMipChainTexture(device_, 128, 128, [&](UINT level, UINT, UINT, const D3DSURFACE_DESC&) {
+    return levelColor[level];
+  });
+  ASSERT_NE(t, nullptr);
+  SelectArg1(D3DTA_TEXTURE);
   device_->SetTexture(0, t);
   device_->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
   // 128 texels over 64 pixels: level 1.
@@ -203,11 +186,8 @@ TEST_F(TextureTest, PointMipFilterPicksTheLevelForTheScreenSize) {
 
 TEST_F(TextureTest, AddressModesOutsideTheUnitSquare) {
   ASSERT_TRUE(CreateDevice());
-  IDirect3DTexture8* t = MakeTexture(2, 1, D3DFMT_A8R8G8B8, [](BYTE* p, UINT x, UINT) {
-    D3DCOLOR c = x == 0 ? 0xFFFF0000 : 0xFF0000FF;
-    std::memcpy(p + x * 4, &c, 4);
-  });
-  SelectTexture();
+  IDirect3DTexture8* t = MakeColorTexture(2, 1, {0xFFFF0000, 0xFF0000FF});
+  SelectArg1(D3DTA_TEXTURE);
   device_->SetTexture(0, t);
   device_->SetTextureStageState(0, D3DTSS_BORDERCOLOR, 0xFF00FF00);
   // u runs from 0 to 2 across the screen; pixel 40 reads u = 1.27.
@@ -227,11 +207,8 @@ TEST_F(TextureTest, AddressModesOutsideTheUnitSquare) {
 
 TEST_F(TextureTest, LinearFilterAveragesBetweenTexelCentres) {
   ASSERT_TRUE(CreateDevice());
-  IDirect3DTexture8* t = MakeTexture(2, 1, D3DFMT_A8R8G8B8, [](BYTE* p, UINT x, UINT) {
-    D3DCOLOR c = x == 0 ? 0xFF000000 : 0xFFFFFFFF;
-    std::memcpy(p + x * 4, &c, 4);
-  });
-  SelectTexture();
+  IDirect3DTexture8* t = MakeColorTexture(2, 1, {0xFF000000, 0xFFFFFFFF});
+  SelectArg1(D3DTA_TEXTURE);
   device_->SetTexture(0, t);
   device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
   device_->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);

@@ -36,12 +36,7 @@ class WindowTest : public DeviceTest {
       ADD_FAILURE() << "no window";
       return false;
     }
-    d3d_->GetAdapterDisplayMode(0, &mode_);
-    pp_ = {};
-    pp_.BackBufferWidth = width;
-    pp_.BackBufferHeight = height;
-    pp_.BackBufferFormat = mode_.Format;
-    pp_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp_ = WindowedParameters(width, height);
     pp_.hDeviceWindow = window_;
     pp_.Windowed = windowed;
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp_, &device_),
@@ -91,23 +86,10 @@ TEST_F(WindowTest, PresentCopiesTheFrameIntoTheWindow) {
 // four quadrants: red top left, green top right, blue bottom left, white
 // bottom right.
 IDirect3DTexture8* MakeQuadrantTexture(IDirect3DDevice8* device) {
-  IDirect3DTexture8* t = nullptr;
-  EXPECT_EQ(device->CreateTexture(256, 256, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
-  if (!t) return nullptr;
-  const D3DCOLOR colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-  for (UINT level = 0; level < t->GetLevelCount(); ++level) {
-    D3DSURFACE_DESC d;
-    t->GetLevelDesc(level, &d);
-    D3DLOCKED_RECT lr;
-    EXPECT_EQ(t->LockRect(level, &lr, nullptr, 0), D3D_OK);
-    for (UINT y = 0; y < d.Height; ++y)
-      for (UINT x = 0; x < d.Width; ++x) {
-        const int quadrant = (x * 2 >= d.Width ? 1 : 0) + (y * 2 >= d.Height ? 2 : 0);
-        std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch + x * 4, &colors[quadrant], 4);
-      }
-    EXPECT_EQ(t->UnlockRect(level), D3D_OK);
-  }
-  return t;
+  return MakeMipChainTexture(device, 256, 256, [](UINT, UINT x, UINT y, const D3DSURFACE_DESC& d) {
+    const D3DCOLOR colors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    return colors[(x * 2 >= d.Width ? 1 : 0) + (y * 2 >= d.Height ? 2 : 0)];
+  });
 }
 
 // Presenting into a window may make the window system draw with OpenGL of
@@ -171,12 +153,7 @@ TEST_F(WindowTest, FullScreenDeviceReportsItsModeAndResetsToWindowed) {
   ASSERT_EQ(device_->GetDisplayMode(&m), D3D_OK);
   EXPECT_EQ(m.Width, 320u);
   EXPECT_EQ(m.Height, 240u);
-  IDirect3DSurface8* bb = nullptr;
-  device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb);
-  D3DSURFACE_DESC d;
-  bb->GetDesc(&d);
-  EXPECT_EQ(d.Width, 320u);
-  bb->Release();
+  EXPECT_EQ(BackBufferDesc().Width, 320u);
   D3DPRESENT_PARAMETERS pp = pp_;
   pp.Windowed = TRUE;
   pp.BackBufferWidth = 64;
