@@ -68,11 +68,19 @@ bool Engine::InitEngine(HINSTANCE programInstance, const char* name) {
   instance = programInstance;
   if (name) CopyText(className, sizeof className, name);
 
-  char path[1300] = {};
-  GetEnvironmentVariableA("PATH", path, sizeof path);
-  if (installDir[0] == '\0' || !std::strstr(path, installDir)) {
+  // PATH is read whole: a longer one than a fixed buffer holds would
+  // otherwise be replaced by the prefix alone.
+  std::string path;
+  for (DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0); size > path.size();
+       size = GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size())))
+    path.assign(size, '\0');
+  path.resize(std::strlen(path.c_str()));
+  if (installDir[0] == '\0' || path.find(installDir) == std::string::npos) {
+    // An empty list element would name the current directory: none is added
+    // when PATH was empty.
     std::string prefixed = std::string(installDir) + kPathSeparator + "channels" + kPathListSeparator + installDir +
-                           kPathSeparator + "3rd" + kPathListSeparator + path;
+                           kPathSeparator + "3rd";
+    if (!path.empty()) prefixed += kPathListSeparator + path;
     SetEnvironmentVariableA("PATH", prefixed.c_str());
   }
 

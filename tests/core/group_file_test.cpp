@@ -523,7 +523,7 @@ TEST_F(GroupFileTest, GroupTreeCountRunsTo30000) {
   EXPECT_EQ(group->GetTreeCalculateCount(), 30000);
   group->IncreaseTreeCount();
   EXPECT_EQ(group->GetTreeCalculateCount(), 0);
-  engine.treeCount = 77;
+  engine.SetTreeCalculateCount(77);
   group->SetParameterChannel(nullptr);
   EXPECT_EQ(group->GetTreeCalculateCount(), 77);
 }

@@ -131,17 +131,18 @@ TEST_F(RecordTest, HandleRevalidatesOnEveryUse) {
   EXPECT_EQ(group->AddChannel(other), slot);
   EXPECT_EQ(handle.GetChannel(), nullptr);
 
-  // The group was replaced by a new one at the same index.
+  // The group was replaced by a new one at the same index: the channel moved
+  // along to the same slot, but the handle was taken in the old group.
   ASSERT_TRUE(handle.SetChannel(other));
+  EXPECT_EQ(handle.GetChannel(), other);
   int index = group->GetGroupIndex();
-  Orn_ChannelGroup* replacement = new Orn_ChannelGroup(&engine);
-  replacement->SetGroupIndex(index);
-  replacement->SetChannel(other, slot);
-  engine.groups[static_cast<size_t>(index)] = replacement;
+  group->SetChannel(nullptr, slot);  // the channel outlives its group
+  engine.DeleteChannelGroup(index);
+  Orn_ChannelGroup* replacement = engine.AddGroup();
+  ASSERT_EQ(replacement->GetGroupIndex(), index);
+  ASSERT_EQ(replacement->AddChannel(other), slot);
   EXPECT_EQ(handle.GetChannel(), nullptr);
-  replacement->SetChannel(nullptr, slot);
-  engine.groups[static_cast<size_t>(index)] = group;
-  delete replacement;
+  ASSERT_TRUE(handle.SetChannel(other));
   EXPECT_EQ(handle.GetChannel(), other);
 
   // Without a group a handle never resolves.

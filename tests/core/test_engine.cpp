@@ -2,11 +2,12 @@
 
 #include "chunk_file_loader.h"
 #include "chunk_file_saver.h"
+#include "engine.h"
 #include "file_channels.h"
 #include "file_loader.h"
 #include "file_saver.h"
-
-#include <strings.h>
+#include "handshake_lock.h"
+#include "win32/library.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -38,55 +39,46 @@ void TestChannel::DoDependencyInit(Orn_List* dependencies) {
 }
 
 // ---------------------------------------------------------------------------
-// TestEngineExt
-
-TestEngineExt::TestEngineExt(TestEngine* engine) : owner(engine) { engineInterface = engine; }
-
-void TestEngineExt::CheckPublicChannelRemoval(Orn_Channel* channel, int poolNr) {
-  for (Orn_ChannelGroup* group : owner->groups)
-    if (group) group->CheckPublicChannelRemoval(channel, poolNr);
-}
-
-void TestEngineExt::CheckPublicCallChannelRemoval(Orn_Channel* channel) {
-  for (auto& request : requests)
-    if (request.second == channel) request.second = nullptr;
-}
-
-void TestEngineExt::CheckInterfaceChange(const char* poolName) {
-  for (Orn_ChannelGroup* group : owner->groups)
-    if (group) group->CheckInterfaceChange(poolName);
-}
-
-Orn_Channel* TestEngineExt::GetPublicChannel(PublicCallInfo* info) {
-  if (!info) return nullptr;
-  for (Orn_ChannelGroup* group : owner->groups) {
-    if (!group || group->GetPoolNr() != info->requestedNr) continue;
-    if (Orn_Channel* channel = group->GetPublicChannel(info)) return channel;
-  }
-  return nullptr;
-}
-
-bool TestEngineExt::AddChannelRequest(int value, Orn_Channel* channel) {
-  requests.emplace_back(value, channel);
-  return true;
-}
-
-void TestEngineExt::CheckChannelRequest(Orn_ChannelGroup* group, int poolNr, Orn_Channel* channel) {
-  if (!group || !channel) return;
-  for (auto& request : requests) {
-    if (request.second &&
-        channelInternal.CheckPublicChannelRequest(request.second, channel, poolNr, group->GetPoolName()))
-      request.second = nullptr;
-  }
-}
-
-// ---------------------------------------------------------------------------
 // TestEngine
 
-TestEngine::TestEngine() : EngineInterface(WithoutEngine{}) {
-  delete ext;
-  ext = new TestEngineExt(this);
-  globalEngine = this;
+namespace {
+
+// The installation every test engine of this process starts on: empty
+// "channels" and "3rd" directories (so the engine finds no plug-in library)
+// and a registry store of its own. One per process, so PATH is prefixed once.
+class TestInstallation {
+ public:
+  TestInstallation() {
+    std::filesystem::create_directories(dir.File("channels"));
+    std::filesystem::create_directories(dir.File("3rd"));
+    setenv("KELVANE_REGISTRY", dir.File("registry").c_str(), 1);
+  }
+  const std::string& Path() const { return dir.path; }
+
+ private:
+  ScratchDirectory dir;
+};
+
+const TestInstallation& Installation() {
+  static TestInstallation installation;
+  return installation;
+}
+
+// Takes the messages of the engine's start-up: an empty installation has no
+// loader plug-in for the channel list's cache, which the tests do not look at.
+class StartUpMessages : public DebugOutPut {
+ public:
+  StartUpMessages() : previous(debugOutPut) { debugOutPut = this; }
+  ~StartUpMessages() override { debugOutPut = previous; }
+  void ShowDebugMessage(DebugMessage*) override {}
+
+ private:
+  DebugOutPut* previous;
+};
+
+}  // namespace
+
+TestEngine::TestEngine() {
   Register(TypeA(), "Test A", TypeA());
   Register(TypeB(), "Test B", TypeB());
   Register(TypeDerivedA(), "Test Derived A", TypeA());
@@ -97,10 +89,20 @@ TestEngine::TestEngine() : EngineInterface(WithoutEngine{}) {
     channel->SetChildCreateType(ChildCreation(kWildcardGuid, 2, "Anything"), 2);
     channel->SetChildCreateType(ChildCreation(TypeB(), -1, "Many B"), 3);
   });
+  StartUpMessages quiet;
+  ext->SetInstallDir(Installation().Path().c_str());
+  ext->SetKelvaneRegKey("Software\\KelvaneModelTest");
+  EXPECT_TRUE(ext->InitEngine(nullptr, "TEST"));
+  // In an installation the start-up's first plug-in creation (the channel
+  // list's loader) leaves this engine as the process-wide one; the empty
+  // installation loads none.
+  globalEngine = this;
 }
 
 TestEngine::~TestEngine() {
-  for (size_t i = 0; i < groups.size(); ++i) DeleteChannelGroup(static_cast<int>(i));
+  // The host's shutdown: the engine releases its groups while the facade and
+  // its extension still exist.
+  ext->Release();
   if (globalEngine == this) globalEngine = nullptr;
 }
 
@@ -118,27 +120,48 @@ TestChannel* TestEngine::Make(const GUID& type, Orn_ChannelGroup* group) {
   return static_cast<TestChannel*>(InitChannelFromType(type, group, false));
 }
 
-Orn_Channel* TestEngine::InitChannelFromType(GUID type, Orn_ChannelGroup* group, bool) {
-  HINSTANCE savedModule = globalDllInstance;
-  EngineInterface* savedEngine = globalEngine;
+Orn_Channel* TestEngine::CreateInProcess(const GUID& type) {
+  if (type == kFileLoaderChannelType) return new Vel_ChunkFileLoader;
+  if (type == kFileSaverChannelType) return new Vel_ChunkFileSaver;
+  auto found = registry.find(GuidToString(type));
+  if (found == registry.end()) return nullptr;
+  TestChannel* made = new TestChannel(found->second.type);
+  if (found->second.declare) found->second.declare(made);
+  return made;
+}
+
+Orn_Channel* TestEngine::InitChannelFromType(GUID type, Orn_ChannelGroup* group, bool createChildren) {
+  // The creation handshake of a plug-in, with this program as the module.
+  HMODULE module = GetModuleHandleA(nullptr);
+  HandshakeLock::Enter();
+  globalDllInstance = module;
   globalEngine = this;
-  Orn_Channel* channel = nullptr;
-  if (type == kFileLoaderChannelType) {
-    channel = new Vel_ChunkFileLoader;
-  } else if (type == kFileSaverChannelType) {
-    channel = new Vel_ChunkFileSaver;
-  } else {
-    auto found = registry.find(GuidToString(type));
-    if (found != registry.end()) {
-      TestChannel* made = new TestChannel(found->second.type);
-      if (found->second.declare) found->second.declare(made);
-      channel = made;
+  Orn_Channel* channel = CreateInProcess(type);
+  HandshakeLock::Leave();
+  if (!channel) return EngineInterface::InitChannelFromType(type, group, createChildren);
+  channel->dll = module;
+  channel->engine = this;
+
+  // Children declared for creation come with their parent, in slot order, as
+  // the engine makes them for a plug-in's channel.
+  if (group) group->AddChannel(channel);
+  if (createChildren) {
+    for (int slot = 0; slot < channelInternal.GetChildCreationCount(channel); ++slot) {
+      ChildCreation* creation = channelInternal.GetChildCreateType(channel, slot);
+      if (!creation || !creation->createChild) continue;
+      GUID childType = GuidIsZero(creation->createInstead) ? creation->acceptedType.type : creation->createInstead;
+      Orn_Channel* child = InitChannelFromType(childType, group, true);
+      if (!child) {
+        errorFunctor("Couldn't initialize child");
+        continue;
+      }
+      creation = channelInternal.GetChildCreateType(channel, slot);
+      if (!creation) continue;
+      if (creation->childName[0]) child->SetChannelName(creation->childName);
+      channel->SetChild(child, -1, creation->requestLink);
     }
   }
-  globalDllInstance = savedModule;
-  globalEngine = savedEngine;
-  if (channel && group) group->AddChannel(channel);
-  if (channel) channel->OneTimeInitialize();
+  channel->OneTimeInitialize();
   return channel;
 }
 
@@ -147,74 +170,16 @@ Orn_Channel* TestEngine::InitChannelFromType(ChannelType type, Orn_ChannelGroup*
   return InitChannelFromType(type.type, group, createChildren);
 }
 
-Orn_ChannelGroup* TestEngine::AddGroup(const char* poolName, int poolNr) {
-  Orn_ChannelGroup* group = new Orn_ChannelGroup(this);
-  group->SetGroupIndex(static_cast<int>(groups.size()));
-  groups.push_back(group);
-  if (poolName) group->SetPoolName(poolName);
-  group->SetPoolNr(poolNr);
-  return group;
-}
-
-void TestEngine::Frame() {
-  treeCount = treeCount > 29999 ? 0 : treeCount + 1;
-  for (Orn_ChannelGroup* group : groups)
-    if (group) group->SetParameterChannel(nullptr);
-}
-
-Orn_ChannelGroup* TestEngine::GetChannelGroup(const char* fileName, int poolNr) {
-  if (!fileName) return nullptr;
-  for (Orn_ChannelGroup* group : groups)
-    if (group && group->GetPoolNr() == poolNr && group->GetChannelGroupFileName() &&
-        strcasecmp(group->GetChannelGroupFileName(), fileName) == 0)
-      return group;
-  return nullptr;
-}
-
-Orn_ChannelGroup* TestEngine::GetChannelGroup(int index) {
-  if (index < 0 || index >= static_cast<int>(groups.size())) return nullptr;
-  return groups[static_cast<size_t>(index)];
-}
-
-Orn_ChannelGroup* TestEngine::GetPoolGroup(const char* poolName, int poolNr) {
-  if (!poolName) return nullptr;
-  for (Orn_ChannelGroup* group : groups)
-    if (group && group->GetPoolNr() == poolNr && group->GetPoolName() &&
-        strcasecmp(group->GetPoolName(), poolName) == 0)
-      return group;
-  return nullptr;
-}
-
-Orn_ChannelGroup* TestEngine::LoadChannelGroup(const char* file, const char* poolName) {
-  loadedFiles.push_back(file ? file : "");
-  Orn_ChannelGroup* group = AddGroup(poolName, poolName ? 0 : -1);
-  int index = group->GetGroupIndex();
-  if (!group->LoadChannelGroupFromFile(file, poolName == nullptr)) {
-    DeleteChannelGroup(index);
-    return nullptr;
-  }
+Orn_ChannelGroup* TestEngine::AddGroup(const char* poolName, int poolNr, bool isArray) {
+  Orn_ChannelGroup* group = nullptr;
   if (poolName) {
-    group->SetPoolName(poolName);
-    group->SetPoolNr(0);
+    group = CreateNewGroup(poolName, isArray, poolNr);
+  } else if (engineObject) {
+    group = new Orn_ChannelGroup(this);
+    engineObject->AddGroup(group);
   }
-  group->CheckPublicChannels();
+  EXPECT_NE(group, nullptr) << "the engine refused the group";
   return group;
-}
-
-int TestEngine::GetHighInstance(const char* poolName) {
-  int high = -1;
-  if (!poolName) return 0;
-  for (Orn_ChannelGroup* group : groups)
-    if (group && group->GetPoolName() && strcasecmp(group->GetPoolName(), poolName) == 0 && group->GetPoolNr() > high)
-      high = group->GetPoolNr();
-  return high;
-}
-
-void TestEngine::DeleteChannelGroup(int index) {
-  if (index < 0 || index >= static_cast<int>(groups.size())) return;
-  Orn_ChannelGroup* group = groups[static_cast<size_t>(index)];
-  groups[static_cast<size_t>(index)] = nullptr;
-  delete group;
 }
 
 // ---------------------------------------------------------------------------

@@ -1,9 +1,8 @@
-// The seam through which the channel-model tests run without the engine: an
-// engine facade that creates channels of test classes registered in this
-// process (and the chunk loader and saver channels), keeps a list of groups
-// with their pools, and answers public-channel lookups and requests. It also
-// holds the helpers the tests share: a receiver that keeps every message, a
-// configurable test channel class and a scratch directory.
+// The engine the channel-model tests run on: the real engine, whose channel
+// creation makes channels of test classes registered in this process (and the
+// chunk loader and saver channels) instead of loading plug-in libraries. It
+// also holds the helpers the tests share: a receiver that keeps every message,
+// a configurable test channel class and a scratch directory.
 #pragma once
 
 #include "channel_internal.h"
@@ -84,24 +83,11 @@ class TestChannel : public Orn_Channel {
   const char* needsLibrary = nullptr;
 };
 
-class TestEngine;
-
-class TestEngineExt : public EngineInterfaceExt {
- public:
-  explicit TestEngineExt(TestEngine* owner);
-  void CheckPublicChannelRemoval(Orn_Channel* channel, int poolNr) override;
-  void CheckPublicCallChannelRemoval(Orn_Channel* channel) override;
-  void CheckInterfaceChange(const char* poolName) override;
-  Orn_Channel* GetPublicChannel(PublicCallInfo* info) override;
-  bool AddChannelRequest(int value, Orn_Channel* channel) override;
-  void CheckChannelRequest(Orn_ChannelGroup* group, int poolNr, Orn_Channel* channel) override;
-
-  std::vector<std::pair<int, Orn_Channel*>> requests;
-
- private:
-  TestEngine* owner;
-};
-
+// The engine of the channel-model tests: the real engine facade started on an
+// empty installation, except that channels of the test classes (and the chunk
+// loader and saver channels) are created in this process instead of from
+// plug-in libraries. Groups, pools, group loading, public channels, requests
+// and the tree count are the real engine's.
 class TestEngine : public EngineInterface {
  public:
   TestEngine();
@@ -111,36 +97,26 @@ class TestEngine : public EngineInterface {
   // TypeDerivedA and TypeParent are registered from the start.
   void Register(const GUID& type, const char* name, const GUID& base, std::function<void(TestChannel*)> declare = {});
   TestChannel* Make(const GUID& type, Orn_ChannelGroup* group = nullptr);
-  // A group in the engine's list (pool name NULL: none).
-  Orn_ChannelGroup* AddGroup(const char* poolName = nullptr, int poolNr = -1);
-  // The engine's frame tick: tree count + 1, parameter channels cleared.
-  void Frame();
+  // A group in the engine's list. Without a pool name the group belongs to no
+  // pool (as a group loaded without one before it reads its file); with one it
+  // is the engine's CreateNewGroup of that pool and instance.
+  Orn_ChannelGroup* AddGroup(const char* poolName = nullptr, int poolNr = 0, bool isArray = false);
+  // The engine's frame tick.
+  void Frame() { ext->IncreaseTreeCount(); }
 
-  int GetTreeCalculateCount() override { return treeCount; }
-  void SetTreeCalculateCount(int count) override { treeCount = count; }
-  Orn_ChannelGroup* GetChannelGroup(const char* fileName, int poolNr) override;
-  Orn_ChannelGroup* GetChannelGroup(int index) override;
-  Orn_ChannelGroup* GetPoolGroup(const char* poolName, int poolNr) override;
-  Orn_ChannelGroup* LoadChannelGroup(const char* file, const char* poolName) override;
-  int GetHighInstance(const char* poolName) override;
-  void DeleteChannelGroup(int index) override;
-  int GetChannelGroupCount() override { return static_cast<int>(groups.size()); }
   using EngineInterface::InitChannelFromType;
   Orn_Channel* InitChannelFromType(GUID type, Orn_ChannelGroup* group, bool createChildren) override;
   Orn_Channel* InitChannelFromType(ChannelType type, Orn_ChannelGroup* group, bool createChildren) override;
 
-  TestEngineExt* Ext() { return static_cast<TestEngineExt*>(ext); }
-
-  std::vector<Orn_ChannelGroup*> groups;  // NULL: deleted
-  int treeCount = 0;
-  std::vector<std::string> loadedFiles;   // every LoadChannelGroup request
-  std::vector<ChannelType> typeRequests;  // every record InitChannelFromType(ChannelType) got
+  // Every type record the creation by record was asked for.
+  std::vector<ChannelType> typeRequests;
 
  private:
   struct Registered {
     ChannelType type;
     std::function<void(TestChannel*)> declare;
   };
+  Orn_Channel* CreateInProcess(const GUID& type);
   std::map<std::string, Registered> registry;
 };
 

@@ -154,6 +154,21 @@ TEST_F(PluginLoading, PathIsPrefixedOnlyOnce) {
   EXPECT_EQ(std::string(path), first);
 }
 
+TEST_F(PluginLoading, LongPathIsKeptBehindThePrefix) {
+  StopEngine();
+  char saved[65536] = {};
+  GetEnvironmentVariableA("PATH", saved, sizeof saved);
+  std::string longPath = "/usr/bin";
+  while (longPath.size() < 2000) longPath += ":/opt/nothing/here";
+  SetEnvironmentVariableA("PATH", longPath.c_str());
+  StartEngine();
+  char path[65536] = {};
+  GetEnvironmentVariableA("PATH", path, sizeof path);
+  SetEnvironmentVariableA("PATH", saved);
+  std::string expected = (install / "channels").string() + ":" + (install / "3rd").string() + ":" + longPath;
+  EXPECT_EQ(std::string(path), expected);
+}
+
 TEST_F(PluginLoading, ChannelListIsFoundAgainFromTheCache) {
   Orn_Channel* first = engine->InitChannelFromType(PlainType(), nullptr, false);
   ASSERT_NE(first, nullptr);
