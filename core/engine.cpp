@@ -75,11 +75,21 @@ bool Engine::InitEngine(HINSTANCE programInstance, const char* name) {
        size = GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size())))
     path.assign(size, '\0');
   path.resize(std::strlen(path.c_str()));
-  if (installDir[0] == '\0' || path.find(installDir) == std::string::npos) {
+  // The prefix goes in once: when the installation's channels directory is
+  // already an element of PATH. (Looking for the installation directory as
+  // any part of the text would also match /usr/local inside /usr/local/bin.)
+  std::string channelsDir = std::string(installDir) + kPathSeparator + "channels";
+  bool present = false;
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = path.find(kPathListSeparator, start);
+    if (end == std::string::npos) end = path.size();
+    if (path.compare(start, end - start, channelsDir) == 0) present = true;
+    start = end + 1;
+  }
+  if (installDir[0] != '\0' && !present) {
     // An empty list element would name the current directory: none is added
     // when PATH was empty.
-    std::string prefixed = std::string(installDir) + kPathSeparator + "channels" + kPathListSeparator + installDir +
-                           kPathSeparator + "3rd";
+    std::string prefixed = channelsDir + kPathListSeparator + installDir + kPathSeparator + "3rd";
     if (!path.empty()) prefixed += kPathListSeparator + path;
     SetEnvironmentVariableA("PATH", prefixed.c_str());
   }
@@ -415,6 +425,7 @@ bool Engine::GetRegData(const char* name, char* dst, int len) {
 // Threads
 
 Orn_Tread* Engine::GetNewTread() {
+  // Bound to this engine, not to whichever engine the global names.
   Orn_Tread* thread = new Orn_Tread(engineInterface);
   int slot = threads.AddItemOrNULL(thread);
   thread->SetClassID(slot);
@@ -427,9 +438,15 @@ void Engine::KillTread(Orn_Tread* thread) {
     thread->CloseTread();
     return;
   }
-  for (int i = 0; i < threads.GetItemCount(); ++i)
-    if (threads.GetItem(i) == thread) threads.SetItem(nullptr, i);
-  delete thread;
+  // Only handles the engine lent out are deleted; a handle a channel made
+  // itself stays its own.
+  for (int i = 0; i < threads.GetItemCount(); ++i) {
+    if (threads.GetItem(i) == thread) {
+      threads.SetItem(nullptr, i);
+      delete thread;
+      return;
+    }
+  }
 }
 
 Orn_Tread* Engine::GetTreadFromID(int id) { return static_cast<Orn_Tread*>(threads.GetItem(id)); }

@@ -62,7 +62,9 @@ bool EngineControl::InitEngine(HINSTANCE instance, char* className, HWND window)
 
 int EngineControl::LoadProject() {
   if (!engine) return kLoadProjectFailure;
-  char path[260] = {};
+  // The whole command-line path fits: a longer one than the usual 260 characters
+  // would otherwise be cut into the name of another file.
+  char path[sizeof commandLine] = {};
   if (commandLine[0]) {
     CopyText(path, sizeof path, commandLine);
   } else {

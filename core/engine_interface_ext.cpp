@@ -156,7 +156,7 @@ namespace {
 // A translator must consume the chunk that named it; one that leaves the data
 // as it was would make the loop run forever, so the loop stops when a pass
 // changes nothing, and the number of passes is bounded as well. Answers
-// whether any translator ran.
+// true when translators ran and no ONDF chunk is left at the head.
 bool RunTranslators(EngineInterface* engine, OrnFileLoader& loader) {
   const int kMaxPasses = 64;
   bool translated = false;
@@ -165,18 +165,18 @@ bool RunTranslators(EngineInterface* engine, OrnFileLoader& loader) {
     int crcBefore = loader.GetCRC();
     loader.CheckHeader("ONDF", true);
     GUID type;
-    if (!loader.CopyTagData(&type, sizeof type)) return translated;
+    if (!loader.CopyTagData(&type, sizeof type)) return false;
     std::unique_ptr<Orn_Channel> object(engine->InitChannelFromType(type, nullptr, false));
     TranslatorChannel* translator = dynamic_cast<TranslatorChannel*>(object.get());
-    if (!translator) return translated;
+    if (!translator) return false;
     translator->TranslateFile(&loader);
     translated = true;
     if (loader.GetBufferSize() == sizeBefore && loader.GetCRC() == crcBefore) {
       engine->errorFunctor("EngineInterfaceExt::TranslateFile: translator left the file unchanged");
-      return translated;
+      return false;
     }
   }
-  return translated;
+  return translated && !loader.CheckHeader("ONDF", false);
 }
 }  // namespace
 
@@ -193,7 +193,8 @@ void EngineInterfaceExt::TranslateFile(Vel_FileLoaderChannel* loaderChannel) {
   OrnFileLoader loader(engineInterface);
   std::vector<char> copy(buffer, buffer + size);
   loader.SetBuffer(copy.data(), size, true);
-  if (RunTranslators(engineInterface, loader) && !loader.CheckHeader("ONDF", false)) {
+  // Only a completely converted file is handed back.
+  if (RunTranslators(engineInterface, loader)) {
     loader.ResetPosition();
     loaderChannel->SetBuffer(const_cast<char*>(loader.GetBuffer()), loader.GetBufferSize(), true);
   }

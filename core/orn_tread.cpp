@@ -49,8 +49,15 @@ void Orn_RunTread::SetTreadClass(Orn_Tread* tread) { owner = tread; }
 bool Orn_RunTread::GetIfTreadReady() { return ready; }
 
 void Orn_RunTread::SetIfTreadReady(bool value) {
-  ready = value;
-  CloseHandleIfHeld();
+  // Becoming ready hands the runnable over: the engine may delete it as soon
+  // as it sees the flag, so the handle is closed first and the flag set last.
+  if (value) {
+    CloseHandleIfHeld();
+    ready = true;
+  } else {
+    ready = false;
+    CloseHandleIfHeld();
+  }
 }
 
 bool Orn_RunTread::CreateTread() {

@@ -189,7 +189,8 @@ int ProjectFileLoader::Load(const char* path) {
     }
     delete engine->InitChannelFromType(type, nullptr, false);
     item = list ? list->GetItem(type) : nullptr;
-    if (!missing && list) {
+    if (list) {
+      // Compared also for a type the list lacks (against the default record).
       ChannelType local = list->GetChannelType(type);
       bool older = false;
       for (int i = 0; i < 3; ++i) older = older || local.version[i] < required[i];
@@ -226,7 +227,10 @@ int ProjectFileLoader::Load(const char* path) {
   int32_t otherCount = 0;
   if (!loader.GetInfoIfTag("KDGC")) return kProjectReady;
   if (!loader.CopyTagData(&otherCount, sizeof otherCount)) return kProjectFailure;
+  // Libraries are looked for under an installation path of at most 259
+  // characters and restored under the whole (399-character) one.
   std::string thirdDir = installDir.substr(0, 259) + kPathSeparator + "3rd";
+  std::string thirdRestoreDir = installDir + kPathSeparator + "3rd";
   for (int32_t entry = 0; entry < otherCount; ++entry) {
     if (loader.GetIfEndOfFile()) return kProjectFailure;
     if (loader.GetInfoIfTag("KDFF")) continue;
@@ -236,8 +240,8 @@ int ProjectFileLoader::Load(const char* path) {
     if (loader.GetInfoIfTag("KCRC")) loader.CopyTagData(&crc, sizeof crc);
     bool missing = false;
     std::string path = thirdDir + kPathSeparator + fileName;
-    if (!haveName || !reader.IsPlainFileName(fileName)) {
-      if (haveName) reader.Report("ProjectFileLoader::Load: refused library file name: ", fileName.c_str());
+    if (haveName && !reader.IsPlainFileName(fileName)) {
+      reader.Report("ProjectFileLoader::Load: refused library file name: ", fileName.c_str());
       missing = true;
     } else if (!checker.LoadFile(path.c_str())) {
       reader.Report("Can't locate thirth party dll : ", path.c_str());
@@ -251,7 +255,7 @@ int ProjectFileLoader::Load(const char* path) {
     if (!reader.ReadEmbedded(loader, "KDLN", "KDLS", "KDLF", &name, &bytes)) return kProjectFailure;
     if (!missing) continue;
     if (bytes.empty()) return kProjectNeedsUpdate;
-    if (!reader.Restore(thirdDir, name, bytes)) return kProjectNeedsUpdate;
+    if (!reader.Restore(thirdRestoreDir, name, bytes)) return kProjectNeedsUpdate;
   }
   return kProjectReady;
 }

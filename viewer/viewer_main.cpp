@@ -103,6 +103,7 @@ bool InitInstance(HINSTANCE instance, int showCommand, const std::string& projec
       DeleteEngineControl();
       // The updater reads which project asked for it from its environment.
       if (!projectPath.empty()) SetEnvironmentVariableA("KELVANE_PROJECT", MakeAbsolutePath(projectPath.c_str()));
+      SetEnvironmentVariableA("KELVANE_INSTALL_DIR", directory);
       if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);

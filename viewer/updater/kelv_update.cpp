@@ -53,6 +53,7 @@ class ChunkReader {
     if (Tag(tag)) Block(&ignored);
   }
   bool AtEnd() const { return pos >= data.size(); }
+  size_t Position() const { return pos; }
 
  private:
   std::vector<char> data;
@@ -85,7 +86,8 @@ std::vector<std::string> MissingLibraries(const fs::path& project, const fs::pat
   if (reader.Tag("KDDC") && reader.Int(&count)) {
     for (int32_t i = 0; i < count && !reader.AtEnd(); ++i) {
       if (reader.Tag("KFDB")) continue;
-      if (!reader.Tag("KNDB")) continue;
+      // An entry that is not where it should be ends the list.
+      if (!reader.Tag("KNDB")) break;
       std::vector<char> guid, versions, crc;
       if (!reader.Block(&guid) || !reader.Block(&versions) || !reader.Block(&crc)) break;
       std::string file = GuidText(guid) + ".so";
@@ -96,11 +98,13 @@ std::vector<std::string> MissingLibraries(const fs::path& project, const fs::pat
   if (reader.Tag("KDGC") && reader.Int(&count)) {
     for (int32_t i = 0; i < count && !reader.AtEnd(); ++i) {
       if (reader.Tag("KDFF")) continue;
+      size_t before = reader.Position();
       std::string name;
       if (reader.Tag("KDDF") && reader.Text(&name) && name.find('/') == std::string::npos &&
           !fs::exists(install / "3rd" / name))
         missing.push_back("3rd/" + name);
       for (const char* tag : {"KCRC", "KDLN", "KDLS", "KDLF"}) reader.SkipOptional(tag);
+      if (reader.Position() == before) break;
     }
   }
   return missing;
@@ -110,7 +114,9 @@ std::vector<std::string> MissingLibraries(const fs::path& project, const fs::pat
 int main() {
   char program[1000] = {};
   GetModuleFileNameA(nullptr, program, sizeof program);
-  fs::path install = fs::path(program).parent_path();
+  // The viewer names the installation it used; else the updater's own directory.
+  const char* installDir = std::getenv("KELVANE_INSTALL_DIR");
+  fs::path install = installDir && installDir[0] ? fs::path(installDir) : fs::path(program).parent_path();
   const char* project = std::getenv("KELVANE_PROJECT");
   std::string report;
   if (!project || !fs::exists(project)) {
@@ -118,7 +124,9 @@ int main() {
   } else {
     std::vector<std::string> missing = MissingLibraries(project, install);
     if (missing.empty()) {
-      report = "The installation has every library the project names; the project needs a newer engine core.";
+      report =
+          "The installation has every library the project names; the project needs a newer engine core or newer "
+          "versions of these libraries.";
     } else {
       report = "The installation lacks these libraries:";
       for (const std::string& name : missing) report += "\n  " + name;

@@ -238,6 +238,25 @@ TEST_F(EngineRules, ClosingWaitsForACooperativeBody) {
   EXPECT_FALSE(receiver.Contains("Waited ready now!"));
 }
 
+TEST_F(EngineRules, ClosingRightAfterTheBodyEndsIsSafe) {
+  // The engine deletes a runnable as soon as it reads ready; the thread must be
+  // done with it by then. Many short bodies make the window show.
+  for (int round = 0; round < 200; ++round) {
+    Orn_Tread* thread = engine->ext->GetNewTread();
+    QuickBody* body = new QuickBody;
+    ASSERT_TRUE(thread->StartTread(body));
+    while (!body->GetIfTreadReady()) {
+    }
+    thread->CloseTread();
+  }
+}
+
+TEST_F(EngineRules, AHandleTheEngineDidNotLendIsNotDeleted) {
+  Orn_Tread own(engine);
+  engine->ext->KillTread(&own);
+  EXPECT_FALSE(own.GetIfTreadRunning());
+}
+
 TEST_F(EngineRules, StartingNoBodyFails) {
   Orn_Tread* thread = engine->ext->GetNewTread();
   EXPECT_FALSE(thread->StartTread(nullptr));
@@ -277,6 +296,18 @@ TEST_F(EngineRules, TranslatorsRunInFileOrder) {
                                        "construct Strip A", "init Strip A", "translate Strip A", "destroy Strip A "};
   EXPECT_EQ(test_recorder::Entries(), expected);
   EXPECT_TRUE(loader.CheckHeader("KSPT", false));
+}
+
+TEST_F(EngineRules, PartlyTranslatedDataIsNotHandedBack) {
+  GUID a = GuidLiteral("0A11CE00-0000-4000-8000-000000000009");
+  GUID absent = GuidLiteral("0A11CE00-0000-4000-8000-0000000000EE");
+  std::vector<char> bytes = TranslatedFile(engine, {a, absent});
+  OrnFileLoader loader(engine);
+  loader.SetBuffer(bytes.data(), static_cast<int>(bytes.size()), true);
+  engine->ext->TranslateFile(loader.GetLoaderChannel());
+  loader.ResetPosition();
+  EXPECT_EQ(loader.GetBufferSize(), static_cast<int>(bytes.size()));
+  EXPECT_TRUE(loader.CheckHeader("ONDF", false));
 }
 
 TEST_F(EngineRules, TranslatorThatLeavesItsHeaderCannotLoopForever) {

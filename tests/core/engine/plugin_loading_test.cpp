@@ -154,6 +154,19 @@ TEST_F(PluginLoading, PathIsPrefixedOnlyOnce) {
   EXPECT_EQ(std::string(path), first);
 }
 
+TEST_F(PluginLoading, PathHoldingTheInstallationTextIsStillPrefixed) {
+  StopEngine();
+  char saved[65536] = {};
+  GetEnvironmentVariableA("PATH", saved, sizeof saved);
+  std::string bin = (install / "bin").string();
+  SetEnvironmentVariableA("PATH", bin.c_str());
+  StartEngine();
+  char path[65536] = {};
+  GetEnvironmentVariableA("PATH", path, sizeof path);
+  SetEnvironmentVariableA("PATH", saved);
+  EXPECT_EQ(std::string(path), (install / "channels").string() + ":" + (install / "3rd").string() + ":" + bin);
+}
+
 TEST_F(PluginLoading, LongPathIsKeptBehindThePrefix) {
   StopEngine();
   char saved[65536] = {};

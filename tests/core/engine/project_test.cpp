@@ -12,6 +12,9 @@
 #include "win32/datetime.h"
 #include "win32/messagebox.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -253,10 +256,46 @@ TEST_F(Projects, EngineControlRunsAProjectFrameByFrame) {
   debugOutPut = &receiver;
 }
 
+namespace {
+class ControlProbe : public EngineControl {
+ public:
+  const char* CommandLine() const { return commandLine; }
+};
+}  // namespace
+
 TEST_F(Projects, LongCommandLineIsCut) {
-  EngineControl control;
+  ControlProbe control;
   std::string path(1200, 'p');
   control.SetCommandLine(path.data());
-  // No engine yet: loading fails before the path matters.
+  EXPECT_EQ(std::string(control.CommandLine()), path.substr(0, 999));
+  // No engine yet: loading fails, frames and messages are ignored.
   EXPECT_EQ(control.LoadProject(), kLoadProjectFailure);
+  control.EngineLoop();
+  control.ProcessWindowMessage(0x0100, 0, 0);
+}
+
+TEST_F(Projects, NoFileChosenInTheDialogEndsWithoutAProject) {
+  StopEngine();
+  debugOutPut = nullptr;
+  // Headless and without a terminal the dialog cancels at once.
+  std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  int savedStdin = dup(0);
+  int devNull = open("/dev/null", O_RDONLY);
+  dup2(devNull, 0);
+  close(devNull);
+  EngineControl* control = GetEngineControlInstance();
+  control->SetInstallDir(install.c_str());
+  control->SetKelvaneRegKey("Software\\KelvaneTest");
+  ASSERT_TRUE(control->InitEngine(nullptr, const_cast<char*>("TEST"), nullptr));
+  EngineInterface* running = control->GetEngineInterface();
+  running->CreateNewGroup("Earlier", false, -1);
+  EXPECT_EQ(control->LoadProject(), kLoadProjectNoFile);
+  EXPECT_EQ(running->GetChannelGroupCount(), 0);
+  delete control;
+  dup2(savedStdin, 0);
+  close(savedStdin);
+  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+  debugOutPut = &receiver;
 }
