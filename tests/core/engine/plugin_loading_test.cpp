@@ -43,6 +43,14 @@ TEST_F(PluginLoading, RefusesOtherInterfaceVersionsOnceWithAMessage) {
   EXPECT_EQ(engine->ext->GetChannelList()->GetItem(Version24Type()), nullptr);
 }
 
+TEST_F(PluginLoading, FirstLibraryListedKeepsADuplicatedType) {
+  ChannelListItem* item = engine->ext->GetChannelList()->GetItem(PlainType());
+  ASSERT_NE(item, nullptr);
+  std::string file = item->fileName.GetString();
+  EXPECT_NE(file.find("0A11CE00-0000-4000-8000-000000000001.so"), std::string::npos) << file;
+  EXPECT_STREQ(item->type.name, "Test Plain");
+}
+
 TEST_F(PluginLoading, LibraryWithoutGetTypeOrInitDLL) {
   std::string noType = (install / "channels" / "0A11CE00-0000-4000-8000-000000000006.so").string();
   EXPECT_TRUE(GuidIsZero(engine->ext->GetDLLType(noType.c_str()).type));

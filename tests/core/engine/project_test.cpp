@@ -195,6 +195,34 @@ TEST_F(Projects, ErrorLogLineFormat) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
 }
 
+TEST_F(Projects, LoaderReportsOnlyWhenTheLogSaysYes) {
+  ProjectWriter(engine).Int("KSGX", 1).WriteTo(Project());
+  receiver.messages.clear();
+  EXPECT_EQ(Load(Project()), kProjectFailure);
+  EXPECT_FALSE(receiver.Contains("There is no KLV header found."));
+  ASSERT_TRUE(engine->ext->SetRegData("WriteErrorLog", "yes"));
+  EXPECT_EQ(Load(Project()), kProjectFailure);
+  bool shown = false;
+  for (const auto& m : receiver.messages) shown = shown || (m.first == kMessageBox && m.second == "There is no KLV header found.");
+  EXPECT_TRUE(shown);
+}
+
+TEST_F(Projects, MessageWithoutTextIsNeitherWrittenNorShown) {
+  ASSERT_TRUE(engine->ext->SetRegData("WriteErrorLog", "Yes"));
+  ErrorLogOutput log(engine);
+  int boxes = 0;
+  auto previous = Win32_SetMessageBoxHook([&](HWND, const char*, const char*, UINT) {
+    ++boxes;
+    return IDOK;
+  });
+  DebugMessage message;
+  message.SetMessageType(kMessageBox);
+  log.ShowDebugMessage(&message);
+  Win32_SetMessageBoxHook(previous);
+  EXPECT_EQ(boxes, 0);
+  EXPECT_FALSE(fs::exists(install / "error.log"));
+}
+
 TEST_F(Projects, ErrorLogIsOffUntilTheRegistrySaysSo) {
   ErrorLogOutput first(engine);
   EXPECT_FALSE(first.GetIfWriteLog());
