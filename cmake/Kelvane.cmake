@@ -30,6 +30,7 @@ function(kelvane_test target)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELVANE_TEST_BIN_DIR})
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST

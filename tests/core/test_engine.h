@@ -5,6 +5,7 @@
 // a configurable test channel class and a scratch directory.
 #pragma once
 
+#include "captured_messages.h"
 #include "channel_internal.h"
 #include "engine_interface.h"
 #include "guid_util.h"
@@ -30,35 +31,7 @@ inline GUID TypeDerivedA() { return GuidLiteral("7E570001-0000-4000-8000-0000000
 inline GUID TypeParent() { return GuidLiteral("7E570001-0000-4000-8000-0000000000F0"); }
 
 // Installs itself as the process-wide receiver while it lives.
-class MessageLog : public DebugOutPut {
- public:
-  MessageLog() : previous(debugOutPut) { debugOutPut = this; }
-  ~MessageLog() override { debugOutPut = previous; }
-  void ShowDebugMessage(DebugMessage* message) override {
-    messages.emplace_back(message->GetMessageType(), message->GetDebugMessage() ? message->GetDebugMessage() : "");
-  }
-  bool Has(const std::string& text) const {
-    for (const auto& m : messages)
-      if (m.second == text) return true;
-    return false;
-  }
-  bool HasPart(const std::string& part) const {
-    for (const auto& m : messages)
-      if (m.second.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : messages) texts.push_back(m.second);
-    return texts;
-  }
-  void Clear() { messages.clear(); }
-
-  std::vector<std::pair<int, std::string>> messages;
-
- private:
-  DebugOutPut* previous;
-};
+using MessageLog = CapturedMessages;
 
 // The channel class of the tests. It reports the type it was made with, keeps
 // one value of its own (chunk "TVAL" after the channel record), counts its

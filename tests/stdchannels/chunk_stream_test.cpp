@@ -81,7 +81,7 @@ TEST_F(ChunkStream, RoundTripThroughFile) {
   OrnFileLoader loader(&engine);
   ASSERT_TRUE(loader.LoadFile(path.c_str()));
   ReadSample(loader);
-  EXPECT_TRUE(messages.received.empty());
+  EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(ChunkStream, RoundTripThroughMemory) {

@@ -83,7 +83,7 @@ TEST_F(FileFacade, WithoutEngineReportsAndAnswersNothing) {
   EXPECT_TRUE(messages.Has(kMessageError, "File loader class not found"));
   EXPECT_TRUE(messages.Has(kMessageError, "OrnFileLoader::OrnFileLoader: File loader class not found"));
   EXPECT_TRUE(messages.Has(kMessageError, "OrnFileSaver::OrnFileSaver: File loader class not found"));
-  EXPECT_EQ(messages.received.size(), 4u) << "one report per facade";
+  EXPECT_EQ(messages.messages.size(), 4u) << "one report per facade";
   EXPECT_FALSE(std::filesystem::exists(dir.File("out.bin")));
 }
 
@@ -95,9 +95,9 @@ TEST_F(FileFacade, EngineWithoutTheChannelsReportsOnce) {
   OrnFileSaver saver(&engine);
   ExpectLoaderInert(loader, existing);
   ExpectSaverInert(saver, dir.File("out.bin"));
-  ASSERT_EQ(messages.received.size(), 2u);
-  EXPECT_EQ(messages.received[0].second, "OrnFileLoader::OrnFileLoader: File loader class not found");
-  EXPECT_EQ(messages.received[1].second, "OrnFileSaver::OrnFileSaver: File loader class not found");
+  ASSERT_EQ(messages.messages.size(), 2u);
+  EXPECT_EQ(messages.messages[0].second, "OrnFileLoader::OrnFileLoader: File loader class not found");
+  EXPECT_EQ(messages.messages[1].second, "OrnFileSaver::OrnFileSaver: File loader class not found");
 }
 
 TEST_F(FileFacade, DefaultConstructorsUseTheGlobalEngine) {
@@ -109,7 +109,7 @@ TEST_F(FileFacade, DefaultConstructorsUseTheGlobalEngine) {
   EXPECT_EQ(engine.created, 2);
   EXPECT_TRUE(loader.LoadFile(existing.c_str()));
   EXPECT_TRUE(loader.GetInfoIfTag("ORNG"));
-  EXPECT_TRUE(messages.received.empty());
+  EXPECT_TRUE(messages.messages.empty());
   engine.hasLoader = false;
   OrnFileLoader without;
   EXPECT_TRUE(messages.Has(kMessageError, "File loader class not found"));
@@ -122,7 +122,7 @@ TEST_F(FileFacade, ChannelOfTheWrongClassIsNotUsed) {
   OrnFileSaver saver(&engine);
   ExpectLoaderInert(loader, existing);
   ExpectSaverInert(saver, dir.File("out.bin"));
-  EXPECT_EQ(messages.received.size(), 2u);
+  EXPECT_EQ(messages.messages.size(), 2u);
 }
 
 class ReadChunkHelper : public ::testing::Test {

@@ -3,6 +3,8 @@
 // this process, and a scratch directory.
 #pragma once
 
+#include "captured_messages.h"
+
 #include "chunk_file_loader.h"
 #include "chunk_file_saver.h"
 #include "engine_interface.h"
@@ -15,27 +17,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// Installs itself as the process-wide receiver for its lifetime.
-class CapturedMessages : public DebugOutPut {
- public:
-  CapturedMessages() : previous(debugOutPut) { debugOutPut = this; }
-  ~CapturedMessages() override { debugOutPut = previous; }
-
-  void ShowDebugMessage(DebugMessage* message) override {
-    received.emplace_back(message->GetMessageType(), message->GetDebugMessage() ? message->GetDebugMessage() : "");
-  }
-  bool Has(int type, const std::string& text) const {
-    for (const auto& m : received)
-      if (m.first == type && m.second == text) return true;
-    return false;
-  }
-
-  std::vector<std::pair<int, std::string>> received;
-
- private:
-  DebugOutPut* previous;
-};
 
 // An engine facade without engine object whose InitChannelFromType makes the
 // loader and saver channels in this process. Each type can be switched off,

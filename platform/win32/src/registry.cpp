@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "path_list.h"
 #include "registry_store.h"
 
 struct Win32Key {
@@ -52,19 +53,8 @@ bool BasePath(KeyTable& table, HKEY key, std::string* path, REGSAM* access) {
   return true;
 }
 
-std::vector<std::string> SplitSubKey(LPCSTR subKey) {
-  std::vector<std::string> parts;
-  if (!subKey) return parts;
-  std::string text(subKey);
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\\', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) parts.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
+// The key names of a key path separated by backslashes.
+std::vector<std::string> SplitSubKey(LPCSTR subKey) { return SplitList(subKey, '\\'); }
 
 HKEY NewHandle(KeyTable& table, const std::string& path, REGSAM access) {
   Win32Key* key = new Win32Key;

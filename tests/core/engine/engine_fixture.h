@@ -5,6 +5,7 @@
 #include "engine.h"
 #include "engine_interface.h"
 #include "guid_util.h"
+#include "captured_messages.h"
 #include "messages.h"
 #include "test_recorder.h"
 
@@ -25,24 +26,10 @@ inline GUID Version26Type() { return GuidLiteral("0A11CE00-0000-4000-8000-000000
 inline GUID AltType() { return GuidLiteral("0A11CE00-0000-4000-8000-000000000007"); }
 inline GUID NoInitType() { return GuidLiteral("0A11CE00-0000-4000-8000-000000000008"); }
 
-// Keeps every message it receives.
-class CapturingReceiver : public DebugOutPut {
+// Keeps every message; the fixture installs it while an engine runs.
+class CapturingReceiver : public CapturedMessages {
  public:
-  void ShowDebugMessage(DebugMessage* message) override {
-    if (useDebug && message && message->GetDebugMessage())
-      messages.emplace_back(message->GetMessageType(), message->GetDebugMessage());
-  }
-  int Count(const std::string& text) const {
-    int n = 0;
-    for (const auto& m : messages) n += m.second == text;
-    return n;
-  }
-  bool Contains(const std::string& part) const {
-    for (const auto& m : messages)
-      if (m.second.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::vector<std::pair<int, std::string>> messages;
+  CapturingReceiver() : CapturedMessages(false) {}
 };
 
 class EngineFixture : public ::testing::Test {
