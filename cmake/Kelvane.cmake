@@ -14,6 +14,8 @@ function(kelvane_plugin target)
   endif()
   add_library(${target} SHARED ${P_SOURCES})
   target_link_libraries(${target} PUBLIC varnel ${P_LIBS})
+  # Plug-ins include each other's class headers as "<plug-in dir>/<header>".
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/channels ${PROJECT_SOURCE_DIR}/stdchannels)
   set_target_properties(${target} PROPERTIES
     PREFIX ""
     OUTPUT_NAME ${P_GUID}

@@ -1,0 +1,99 @@
+// Vel_DX8_DirectGraphicsChannel: the one Direct3D 8 device of the running
+// engine. It creates the device on the engine window, resets it when the
+// window, the window mode or the back-buffer size changes (device users
+// linked into its "Textures" slot drop their device objects first), keeps a
+// cache of the render and texture-stage states, and owns the projection, the
+// frustum planes and the screen-coordinate conversions. Other channels reach
+// it as the engine's unique channel of its type and call its operations in
+// the order declared here.
+#pragma once
+
+#include "orn_channel.h"
+
+#include <d3d8/d3d8.h>
+#include <d3dx8/d3dx8math.h>
+
+// The four arguments of the last projection set from values.
+struct ProjectionInfo {
+  float nearPlane;
+  float farPlane;
+  float scale;
+  float zoom;
+};
+static_assert(sizeof(ProjectionInfo) == 16);
+
+class Vel_DX8_DirectGraphicsChannel : public Orn_Channel {
+ public:
+  static constexpr int kRenderStateCount = 174;
+  static constexpr int kStageCount = 8;
+  static constexpr int kStageStateCount = 30;
+
+  Vel_DX8_DirectGraphicsChannel();
+  ~Vel_DX8_DirectGraphicsChannel() override;
+  Vel_DX8_DirectGraphicsChannel(const Vel_DX8_DirectGraphicsChannel&) = delete;
+  Vel_DX8_DirectGraphicsChannel& operator=(const Vel_DX8_DirectGraphicsChannel&) = delete;
+
+  virtual void SetFullScreenDeviceMode(D3DDISPLAYMODE mode, int adapter, bool hardwareVertexProcessing,
+                                       bool fullScreen);
+  virtual bool CreateD3D();
+  virtual IDirect3D8* GetDirect3d();
+  virtual IDirect3DDevice8* GetDirect3dDevice();
+  virtual void SetProjectionMatrix(D3DXMATRIX& matrix);
+  virtual void SetProjectionMatrix(float nearPlane, float farPlane, float scale, float zoom);
+  virtual float GetCurrentZoomFactor();
+  virtual void SetBackBufferSize(int width, int height);
+  virtual int GetBackBufferWidth();
+  virtual int GetBackBufferHeight();
+  virtual void SetWindowMode(bool windowed);
+  virtual bool GetWindowMode();
+  virtual bool GetUseStencilBuffer();
+  virtual void SetWindowHandle(HWND window);
+  virtual bool ResetDevice();
+  virtual void InvalidateDeviceObjects();
+  virtual bool SetDeviceStates();
+  virtual void SetRenderState(DWORD state, DWORD value);
+  virtual D3DXVECTOR3 GetScreenCoordsFromVector(D3DXVECTOR3 position);
+  virtual D3DXVECTOR3 GetScreenPresentCoordsFromVector(D3DXVECTOR3 position);
+  virtual void GetViewPortScalingMatrix(D3DXMATRIX& matrix);
+  virtual RECT GetViewPortRect();
+  virtual D3DXVECTOR3 TransformPositionTo3DSpace(D3DXVECTOR3 position);
+  virtual D3DVIEWPORT8 GetViewPort();
+  virtual void SetViewPort(D3DVIEWPORT8 viewport);
+  virtual D3DXMATRIX GetProjectionMatrix();
+  virtual D3DXMATRIX GetCameraMatrix();
+  virtual D3DXMATRIX GetWorldMatrix();
+  virtual void SetDestinationCoords(int x, int y);
+  virtual POINT GetDestinationCoords();
+  virtual void SetDeviceType(D3DDEVTYPE type);
+  virtual D3DDEVTYPE GetDeviceType();
+  virtual D3DCAPS8 GetDeviceCaps();
+  virtual void CheckDeviceRestore();
+  virtual void CalcFrustumPlanes();
+  virtual bool CheckAABBVisible(D3DXVECTOR3& boxMin, D3DXVECTOR3& boxMax);
+  virtual ProjectionInfo GetProjectionInformation();
+  virtual HWND GetPresentWindow();
+  virtual void SetPresentWindow(HWND window);
+  virtual void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+
+ protected:
+  IDirect3D8* d3d_;
+  IDirect3DDevice8* device_;
+  float zoomFactor_;
+  int32_t windowed_;
+  int32_t backBufferWidth_;
+  int32_t backBufferHeight_;
+  D3DPRESENT_PARAMETERS presentParameters_;
+  HWND deviceWindow_;
+  int32_t destinationX_;
+  int32_t destinationY_;
+  D3DDISPLAYMODE fullScreenMode_;
+  D3DDEVTYPE deviceType_;
+  D3DCAPS8 deviceCaps_;
+  DWORD lastRestoreTick_;
+  D3DXPLANE frustumPlanes_[6];
+  ProjectionInfo projectionInfo_;
+  HWND presentWindow_;
+  bool useStencil_;
+  DWORD renderStates_[kRenderStateCount];
+  DWORD stageStates_[kStageCount][kStageStateCount];
+};

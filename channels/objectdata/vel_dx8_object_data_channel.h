@@ -1,0 +1,145 @@
+// Vel_DX8_ObjectDataChannel ("DX8 3D ObjectData"): one mesh in system memory
+// (separate position, normal, two texture-coordinate and colour arrays and
+// 16-bit indices), streamed into one interleaved vertex buffer and one index
+// buffer and drawn with the device states in force. The primitive and
+// particle channels derive from it and use its protected members; every
+// other channel reads meshes through its virtual operations, whose order is
+// fixed.
+#pragma once
+
+#include "deviceuse/vel_dx8_d3d_device_use.h"
+#include "objectdata/mesh_records.h"
+
+#include <d3d8/d3d8.h>
+#include <d3dx8/d3dx8math.h>
+
+class Vel_FloatChannel;
+
+class Vel_DX8_ObjectDataChannel : public Vel_DX8_D3DDeviceUse {
+ public:
+  Vel_DX8_ObjectDataChannel();
+  ~Vel_DX8_ObjectDataChannel() override;
+  // A mesh owns its arrays and device buffers: it is never copied.
+  Vel_DX8_ObjectDataChannel(const Vel_DX8_ObjectDataChannel&) = delete;
+  Vel_DX8_ObjectDataChannel& operator=(const Vel_DX8_ObjectDataChannel&) = delete;
+
+  void CallChannel() override;
+  bool SaveChannel(OrnFileSaver& saver) override;
+  bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) override;
+  void DoDependencyInit(Orn_List* dependencies) override;
+  void InvalidateDeviceObjects() override;
+
+  virtual void Release();
+  virtual void UpdateData();
+  virtual void StreamVertexData();
+  virtual void StreamTextureMatrices();
+  virtual bool CreateVertexBuffer();
+  virtual void SetVertexCount(int count);
+  virtual int GetVertexCount();
+  virtual void SetIndexCount(int count);
+  virtual int GetIndexCount();
+  virtual bool SetIndexes(unsigned short* source);
+  virtual bool SetIndex(unsigned short value, int pos);
+  virtual unsigned short GetIndexes(unsigned long pos);
+  virtual void SetVertexPosition(D3DXVECTOR3 position, int index);
+  virtual void SetVertexPosition(D3DXVECTOR3* positions);
+  virtual void SetVertexPosition(VertPos position, int index);
+  virtual void SetVertexPosition(VertPos* positions);
+  virtual void SetVertexPositionUse(bool use);
+  virtual VertPos GetVertexPosition(unsigned long index);
+  virtual D3DXVECTOR3 GetVertexPositionDx(unsigned long index);
+  virtual void SetVertexNormals(D3DXVECTOR3* normals);
+  virtual void SetVertexNormals(VertNormal* normals);
+  virtual void SetVertexNormal(D3DXVECTOR3 normal, int index);
+  virtual void SetVertexNormal(VertNormal normal, int index);
+  virtual void SetVertexNormalUse(bool use);
+  virtual VertNormal GetVertexNormals(unsigned long index);
+  virtual D3DXVECTOR3 GetVertexNormalsDx(unsigned long index);
+  virtual void SetVertexTUCoords(VertTUV* coords);
+  virtual void SetVertexTUCoord(VertTUV coord, int index);
+  virtual void SetVertexTUUse(bool use);
+  virtual VertTUV GetVertexTUV(unsigned long index);
+  virtual void SetVertexTU2Coords(VertTUV* coords);
+  virtual void SetVertexTU2Coord(VertTUV coord, int index);
+  virtual void SetVertexTU2Use(bool use);
+  virtual VertTUV GetVertexTUV2(unsigned long index);
+  virtual void SetVertexColor(VertColor color, int index);
+  virtual void SetVertexColor(VertColor* colors);
+  virtual void SetVertexColorUse(bool use);
+  virtual VertColor GetVertexColor(unsigned long index);
+  virtual void SetPolygonType(int type);
+  virtual int GetPolygonType();
+  virtual void MapTexture(int set, int mode, bool reset);
+  virtual int GetTextureMapping(int set);
+  virtual void MakeSphereTexture(int set);
+  virtual void MakeCylinderTexture(int set);
+  virtual void CubicTexture(int set, bool wholeMesh);
+  virtual void PlanarTexture(int set, int axis);
+  virtual void MakeObjectSizeBoundrys(D3DXVECTOR3& min, D3DXVECTOR3& max);
+  virtual void ScaleTexture(float u, float v, int set);
+  virtual void ShiftTexture(float u, float v, int set);
+  virtual void AddTextureOffset(float u, float v, int set);
+  virtual void CalculateSphereMap(int set);
+  virtual void SetUseSoftwareSphereMap(int set, bool use);
+  virtual bool GetUseSoftwareSphereMap(int set);
+  virtual bool GetVertexPositionUse();
+  virtual bool GetVertexNormalUse();
+  virtual bool GetVertexTUUse();
+  virtual bool GetVertexTU2Use();
+  virtual bool GetVertexColorUse();
+  virtual unsigned long GetFVFlags();
+  virtual unsigned long GetVertexSize();
+  virtual void CopyVertexBufferInBuffer(unsigned char* dest);
+  virtual void CopyIndexBufferInBuffer(unsigned char* dest);
+  virtual void NormalizeTexture(int set);
+  virtual void RemapTexture();
+  virtual void CalculateTextureCoords(int set);
+  virtual VertTUVOffset GetTUVOffSet(int set);
+  virtual void SetTUVOffSet(int set, VertTUVOffset offset);
+  virtual D3DXVECTOR3 GetBoundingBoxMin();
+  virtual D3DXVECTOR3 GetBoundingBoxMax();
+  virtual void CalculateBoundingBox();
+  virtual bool GetIfObjectIsVisible();
+  virtual BoundingBox GetObjectTransformedMinMaxBox(D3DXMATRIX matrix);
+  virtual BoundingBox GetObjectTransformedMinMaxBox();
+  virtual void InvalidateVertexDataInfo();
+  virtual bool SetDataToStream(int stream);
+  virtual void DoCustomPreRenderStates();
+  virtual void SetWorldMatrix(D3DXMATRIX matrix);
+  virtual D3DXMATRIX GetWorldMatrix();
+
+ protected:
+  IDirect3DVertexBuffer8* vertexBuffer_;
+  IDirect3DIndexBuffer8* indexBuffer_;
+  unsigned short* indices_;
+  int32_t indexCount_;
+  int32_t vertexCount_;
+  VertPos* positions_;
+  VertNormal* normals_;
+  VertTUV* uvSet1_;
+  VertTUV* uvSet2_;
+  VertColor* colors_;
+  bool usePosition_;
+  bool useNormal_;
+  bool useUVSet1_;
+  bool useUVSet2_;
+  bool useColor_;
+  uint32_t vertexSize_;
+  uint32_t vertexFormat_;
+  bool buffersValid_;
+  int32_t polygonType_;
+  bool softwareSphereMap_[2];
+  VertTUVOffset* uvAdjustment_[2];
+  int32_t mappingMode_[2];
+  D3DXVECTOR3 boxMin_;
+  D3DXVECTOR3 boxMax_;
+  bool boxValid_;
+  Vel_FloatChannel* vertexCountValue_;
+  Vel_FloatChannel* polygonCountValue_;
+  uint32_t maxPrimitiveCount_;
+  D3DXMATRIX cachedBoxMatrix_;
+  D3DXMATRIX worldMatrix_;
+  bool cachedBoxStale_;
+  BoundingBox cachedBox_;
+  uint32_t vertexBufferUsage_;
+};

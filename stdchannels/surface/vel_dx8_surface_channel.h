@@ -1,0 +1,79 @@
+// Vel_DX8_SurfaceChannel ("DX8 Surface"): one drawable surface of a 3D object:
+// its mesh-data child (slot 0), the render and texture-stage settings it
+// draws with, and the world matrix the object hands it. The shader surface
+// derives from it and draws through DoDrawSurface.
+#pragma once
+
+#include "deviceuse/vel_dx8_d3d_device_use.h"
+
+#include <d3dx8/d3dx8math.h>
+
+class Vel_DX8_ObjectDataChannel;
+
+class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
+ public:
+  static constexpr int kStages = 8;
+
+  Vel_DX8_SurfaceChannel();
+  ~Vel_DX8_SurfaceChannel() override;
+
+  bool SaveChannel(OrnFileSaver& saver) override;
+  bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) override;
+  void DoDependencyInit(Orn_List* dependencies) override;
+
+  // First pass (opaque surfaces) and second pass (transparent surfaces) of
+  // the 3D object; each applies the surface's settings and calls DoDrawSurface
+  // when the surface belongs to that pass and may draw.
+  virtual void DrawSurface();
+  virtual void DoDrawSurface();
+  virtual void DrawTransparentSurface();
+
+  virtual void SetAlphaRejectValue(DWORD value);
+  virtual DWORD GetAlphaRejectValue();
+  virtual void SetAlphaRejectTest(bool on);
+  virtual bool GetAlphaRejectTest();
+  virtual void SetTransparentSurface(bool on);
+  virtual bool GetTransparentSurface();
+  virtual void SetVisible(bool on);
+  virtual bool GetVisible();
+  virtual void SetSourceBlend(DWORD value);
+  virtual DWORD GetSourceBlend();
+  virtual void SetDestBlend(DWORD value);
+  virtual DWORD GetDestBlend();
+
+  virtual DWORD GetColorOp(int stage);
+  virtual void SetColorOp(DWORD value, int stage);
+  virtual DWORD GetAplhaOp(int stage);
+  virtual void SetAplhaOp(DWORD value, int stage);
+  virtual DWORD GetCoordIndex(int stage);
+  virtual void SetCoordIndex(DWORD value, int stage);
+  virtual DWORD GetTextureWrap(int stage);
+  virtual void SetTextureWrap(DWORD value, int stage);
+
+  virtual void SetWriteDepthBuffer(bool on);
+  virtual bool GetWriteDepthBuffer();
+  virtual void SetCheckDepthBuffer(bool on);
+  virtual bool GetCheckDepthBuffer();
+  virtual void SetTillingMode(DWORD value, int stage);
+  virtual DWORD GetTillingMode(int stage);
+
+  virtual DWORD GetColorArg1(int stage);
+  virtual void SetColorArg1(DWORD value, int stage);
+  virtual DWORD GetColorArg2(int stage);
+  virtual void SetColorArg2(DWORD value, int stage);
+  virtual DWORD GetAlphaArg1(int stage);
+  virtual void SetAlphaArg1(DWORD value, int stage);
+  virtual DWORD GetAlphaArg2(int stage);
+  virtual void SetAlphaArg2(DWORD value, int stage);
+  virtual DWORD GetZBias();
+  virtual void SetZBias(DWORD value);
+
+  // The mesh-data child (slot 0) when it is one, else null.
+  virtual Vel_DX8_ObjectDataChannel* GetObjectData();
+  virtual void SetWorldMatrix(D3DXMATRIX m);
+  virtual D3DXMATRIX GetWorldMatrix();
+
+ protected:
+  // The surface draws only while this is set; derived surfaces read it.
+  bool drawEnabled_;
+};

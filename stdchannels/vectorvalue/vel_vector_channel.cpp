@@ -1,0 +1,40 @@
+#include "vectorvalue/vel_vector_channel.h"
+
+#include "file_loader.h"
+#include "file_saver.h"
+#include "vel_type_guids.h"
+
+#include <new>
+
+namespace {
+ChannelType& TypeRecord() {
+  static ChannelType type = [] {
+    ChannelType record(vel::kVectorType);
+    record.SetName("Value Vector");
+    record.baseType = vel::kVectorType;
+    return record;
+  }();
+  return type;
+}
+}  // namespace
+
+Vel_VectorChannel::Vel_VectorChannel() : vector(0.0f, 0.0f, 0.0f) { SetChannelName("Value Vector"); }
+Vel_VectorChannel::~Vel_VectorChannel() = default;
+
+bool Vel_VectorChannel::SaveChannel(OrnFileSaver& saver) {
+  if (!Orn_Channel::SaveChannel(saver)) return false;
+  saver.SaveChunk("VEVA", &vector, sizeof vector);
+  return true;
+}
+
+bool Vel_VectorChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
+  if (!Orn_Channel::LoadChannel(loader, group)) return false;
+  loader.ReadChunk("VEVA", &vector, sizeof vector);
+  return true;
+}
+
+D3DXVECTOR3 Vel_VectorChannel::GetVector() { return vector; }
+void Vel_VectorChannel::SetVector(D3DXVECTOR3 v) { vector = v; }
+
+extern "C" ChannelType* GetType() { return &TypeRecord(); }
+extern "C" Orn_Channel* InitDLL() { return new (std::nothrow) Vel_VectorChannel; }
