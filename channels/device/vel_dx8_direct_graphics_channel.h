@@ -96,4 +96,24 @@ class Vel_DX8_DirectGraphicsChannel : public Orn_Channel {
   bool useStencil_;
   DWORD renderStates_[kRenderStateCount];
   DWORD stageStates_[kStageCount][kStageStateCount];
+  // A state value that is not a finite number never reaches the device; each
+  // state is reported once, until a valid value arrives for it.
+  bool renderStateRefused_[kRenderStateCount];
+  bool stageStateRefused_[kStageStateCount];
+  // The last projection given by its four values had no finite matrix: the
+  // previous one stays in force, and it is reported once.
+  bool projectionRefused_;
+
+ private:
+  HWND EngineWindow();
+  // D3DFMT_D24S8 when the adapter offers it with `displayFormat` (the stencil
+  // flag is set), else D3DFMT_D16.
+  D3DFORMAT ChooseDepthFormat(UINT adapter, D3DFORMAT displayFormat);
+  // Hardware, mixed or software vertex processing, from the adapter's caps.
+  DWORD ChooseVertexProcessing();
+  void ReleaseDevice();
+  void ReleaseDirect3D();
+  void ReportCreateFailure(HRESULT result);
+  // Drops the device after every live device user has dropped its objects.
+  void DropDevice();
 };
