@@ -19,6 +19,7 @@ inline const GUID kInputType = GuidLiteral("3A9E61D4-7B28-4F03-B5C6-E18D27A4F390
 inline const GUID kProjectionType = GuidLiteral("7F0C4D21-E83A-4B97-A6D5-2C91F8E04B63");
 inline const GUID kMaterialType = GuidLiteral("62E1D9A4-5B08-4C7F-9E23-A4F7B10C58D6");
 inline const GUID kShaderInfoType = GuidLiteral("1B7F4E2D-C930-4A65-B8D1-5E09A3F6C274");
+inline const GUID kGroupBufferType = GuidLiteral("58C2A19F-0D76-4E3B-A4F8-C91E07B36D52");
 
 // The drawing plug-ins.
 inline const GUID kDeviceType = GuidLiteral("A17B3E96-F20C-4D85-B3C9-6E41D2A0F857");

@@ -1,0 +1,51 @@
+// Turning values that come from a project (float children, loaded records)
+// into device settings: conversions that saturate instead of overflowing, and
+// substitutes for values that are not finite, so that no NaN or infinity
+// reaches a device state.
+#pragma once
+
+#include <d3dx8/d3dx8math.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace vel {
+
+// v truncated toward zero and limited to the range of int32; NaN gives 0.
+inline int32_t SaturateToInt(float v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0f) return INT32_MAX;
+  if (v <= -2147483648.0f) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
+// A colour component in 0..1 as a byte: v x 255 truncated toward zero and
+// limited to 0..255 (NaN gives 0).
+inline uint32_t ColorByte(float v) {
+  float scaled = v * 255.0f;
+  if (!(scaled > 0.0f)) return 0;
+  if (scaled >= 255.0f) return 255;
+  return static_cast<uint32_t>(scaled);
+}
+
+// v when it is finite, else `otherwise`.
+inline float FiniteOr(float v, float otherwise) { return std::isfinite(v) ? v : otherwise; }
+
+inline bool AllFinite(const float* values, int n) {
+  for (int i = 0; i < n; ++i)
+    if (!std::isfinite(values[i])) return false;
+  return true;
+}
+inline bool AllFinite(const D3DXMATRIX& m) { return AllFinite(&m.m[0][0], 16); }
+inline bool AllFinite(const D3DXVECTOR3& v) { return AllFinite(&v.x, 3); }
+
+// The inverse of m into out when m is finite and invertible and the inverse
+// is finite; otherwise out is left as it was and the answer is false.
+inline bool InvertFinite(const D3DXMATRIX& m, D3DXMATRIX* out) {
+  D3DXMATRIX inverse;
+  if (!AllFinite(m) || !D3DXMatrixInverse(&inverse, nullptr, &m) || !AllFinite(inverse)) return false;
+  *out = inverse;
+  return true;
+}
+
+}  // namespace vel
