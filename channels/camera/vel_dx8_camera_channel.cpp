@@ -32,12 +32,6 @@ DWORD FloatBits(float v) {
   std::memcpy(&bits, &v, sizeof bits);
   return bits;
 }
-
-// Near, far and zoom from which the device can build a perspective.
-bool UsableProjection(float nearPlane, float farPlane, float zoom) {
-  return std::isfinite(nearPlane) && std::isfinite(farPlane) && std::isfinite(zoom) && zoom != 0.0f &&
-         nearPlane != farPlane;
-}
 }  // namespace
 
 Vel_DX8_CameraChannel::Vel_DX8_CameraChannel()
@@ -51,8 +45,7 @@ Vel_DX8_CameraChannel::Vel_DX8_CameraChannel()
       zoomFactor_(1.0f),
       fallback_{},
       singleton_(nullptr),
-      viewReported_(false),
-      projectionReported_(false) {
+      viewReported_(false) {
   D3DXMatrixIdentity(&viewMatrix_);
   D3DXMatrixIdentity(&cameraMatrix_);
   if (engine) directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(
@@ -114,7 +107,7 @@ void Vel_DX8_CameraChannel::UpdateCameraInfo() {
   fogDensity_ = vel::FiniteOr(GetChannelValue(kFogDensitySlot), 1.0f);
   fogColor_ = vel::ColorByte(GetChannelValue(kFogRedSlot)) << 16 | vel::ColorByte(GetChannelValue(kFogGreenSlot)) << 8 |
               vel::ColorByte(GetChannelValue(kFogBlueSlot));
-  zoomFactor_ = vel::FiniteOr(GetChannelValue(kZoomSlot), 1.0f);
+  zoomFactor_ = GetChannelValue(kZoomSlot);
 }
 
 void Vel_DX8_CameraChannel::SetUseFog(bool on) {
@@ -187,39 +180,20 @@ void Vel_DX8_CameraChannel::CallChannel() {
 }
 
 void Vel_DX8_CameraChannel::ApplyProjection() {
+  // The device keeps the projection in force when the values give no finite one.
   Orn_Channel* p = GetChild(kProjectionSlot);
-  float nearPlane = kNearPlane, farPlane = kFarPlane, zoom = zoomFactor_;
-  ProjectionChannel* projection =
-      p && p->GetChannelType().type == vel::kProjectionType ? static_cast<ProjectionChannel*>(p) : nullptr;
-  if (p && !projection) {
+  if (!p) {
+    directGraphics_->SetProjectionMatrix(kNearPlane, kFarPlane, kScale, zoomFactor_);
+  } else if (p->GetChannelType().type == vel::kProjectionType) {
+    ProjectionChannel* projection = static_cast<ProjectionChannel*>(p);
+    directGraphics_->SetProjectionMatrix(projection->GetNearPlane(), projection->GetFarPlane(), kScale,
+                                         projection->GetZoomFactor());
+    zoomFactor_ = projection->GetZoomFactor();
+  } else if (Vel_MatrixChannel* matrixChild = vel::As<Vel_MatrixChannel>(p, vel::kMatrixType)) {
     // Any other matrix child is the projection matrix itself.
-    Vel_MatrixChannel* matrixChild = vel::As<Vel_MatrixChannel>(p, vel::kMatrixType);
-    if (!matrixChild) return;
     D3DXMATRIX m = matrixChild->GetMatrix();
-    if (vel::AllFinite(m)) {
-      directGraphics_->SetProjectionMatrix(m);
-      projectionReported_ = false;
-    } else if (!projectionReported_ && engine) {
-      projectionReported_ = true;
-      engine->errorFunctor("Vel_DX8_CameraChannel: projection matrix not finite, keeping the previous projection");
-    }
-    return;
+    directGraphics_->SetProjectionMatrix(m);
   }
-  if (projection) {
-    nearPlane = projection->GetNearPlane();
-    farPlane = projection->GetFarPlane();
-    zoom = projection->GetZoomFactor();
-  }
-  if (!UsableProjection(nearPlane, farPlane, zoom)) {
-    if (!projectionReported_ && engine) {
-      projectionReported_ = true;
-      engine->errorFunctor("Vel_DX8_CameraChannel: unusable near plane, far plane or zoom, keeping the previous projection");
-    }
-    return;
-  }
-  projectionReported_ = false;
-  directGraphics_->SetProjectionMatrix(nearPlane, farPlane, kScale, zoom);
-  if (projection) zoomFactor_ = projection->GetZoomFactor();
 }
 
 void Vel_DX8_CameraChannel::ApplyView(bool apply) {

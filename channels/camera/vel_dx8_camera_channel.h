@@ -91,8 +91,7 @@ class Vel_DX8_CameraChannel : public Orn_Channel {
   Vel_FloatChannel* singleton_;
   // The last camera matrix read from child 0 (the identity before any).
   D3DXMATRIX cameraMatrix_;
-  // A singular camera matrix or an unusable projection was reported and has
-  // not been good again since.
+  // A camera matrix without an inverse was reported and none has been good
+  // since.
   bool viewReported_;
-  bool projectionReported_;
 };
