@@ -142,4 +142,50 @@ class Vel_DX8_ObjectDataChannel : public Vel_DX8_D3DDeviceUse {
   bool cachedBoxStale_;
   BoundingBox cachedBox_;
   uint32_t vertexBufferUsage_;
+
+  // Records each attribute array and the index array really holds; every read
+  // and write is bounded by them, whatever the counts say.
+  int32_t positionsLength_;
+  int32_t normalsLength_;
+  int32_t uvSet1Length_;
+  int32_t uvSet2Length_;
+  int32_t colorsLength_;
+  int32_t indicesLength_;
+  // Set when a build of the buffers failed; the draw path does not try again
+  // (and report again) until the mesh data changes or the device is reset.
+  bool buildFailed_;
+  // The vertex and index counts the current buffers were built for; drawing
+  // never asks for more than they hold.
+  int32_t builtVertexCount_;
+  int32_t builtIndexCount_;
+
+ private:
+  // The mesh data changed: a build that failed may succeed now.
+  void DataChanged() { buildFailed_ = false; }
+  // Frees the arrays and buffers and empties the mesh, as Release does.
+  void EmptyMesh();
+  // Frees the arrays, the adjustment records and the buffers.
+  void FreeAll();
+  // Releases both device buffers.
+  void ReleaseBuffers();
+  // Builds the buffers when they are not valid and no build has failed since
+  // the data last changed; true when they are valid.
+  bool EnsureBuffers();
+  // Vertex format and size for the use flags; false when the flags give no
+  // valid layout (UV set 2 without UV set 1).
+  bool ComputeLayout(uint32_t* format, uint32_t* size) const;
+  // Writes `vertexCount_` interleaved vertices in the layout of the flags.
+  void WriteInterleaved(unsigned char* dest) const;
+  // Sends the statistics and the draw call of the polygon type.
+  void DrawPrimitives(IDirect3DDevice8* device);
+  // The coordinates and the length of UV set `set` (0 UV set 1, else UV set 2).
+  VertTUV* UVArray(int set) const { return set == 0 ? uvSet1_ : uvSet2_; }
+  int32_t UVLength(int set) const { return set == 0 ? uvSet1Length_ : uvSet2Length_; }
+  // Set 0 and 1 need the set's use flag; other set numbers address UV set 2
+  // without that test.
+  bool UVSetEnabled(int set) const;
+  void Planar(int set, int axis);
+  void CubicPerVertex(int set);
+  bool LoadAttributes(OrnFileLoader& loader, uint32_t format);
+  bool LoadIndices(OrnFileLoader& loader);
 };
