@@ -10,10 +10,10 @@
 #include "matrixvalue/vel_matrix_channel.h"
 #include "orn_channel_group.h"
 #include "vel_child_access.h"
+#include "vel_finite.h"
 #include "vel_type_guids.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -24,12 +24,6 @@ unsigned char* Put(unsigned char* out, const T* array, int32_t length, int32_t i
   if (array && index < length) std::memcpy(out, &array[index], sizeof(T));
   else std::memset(out, 0, sizeof(T));
   return out + sizeof(T);
-}
-
-bool IsFinite(const D3DXMATRIX& m) {
-  for (int i = 0; i < 16; ++i)
-    if (!std::isfinite(m.m[i / 4][i % 4])) return false;
-  return true;
 }
 
 void AddTo(Vel_FloatChannel* value, float amount) {
@@ -165,7 +159,7 @@ void Vel_DX8_ObjectDataChannel::StreamTextureMatrices() {
     D3DXMATRIX m;
     if (child) {
       m = child->GetMatrix();
-      if (!IsFinite(m)) m = kIdentity;
+      if (!vel::IsFinite(m)) m = kIdentity;
     } else {
       DWORD index = 0;
       device->GetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, &index);

@@ -1,0 +1,139 @@
+// The 3D-object plug-in: type record, construction, the saved record
+// (OBUC culling flag, OBMI and OBMA object box) and the object matrix with
+// the movement it tracks.
+#include "object/vel_dx8_object_channel.h"
+
+#include "device/vel_dx8_direct_graphics_channel.h"
+#include "engine_interface.h"
+#include "file_loader.h"
+#include "file_saver.h"
+#include "matrixvalue/vel_matrix_channel.h"
+#include "vel_child_access.h"
+#include "vel_chunk_read.h"
+#include "vel_type_guids.h"
+
+#include <new>
+
+namespace {
+ChannelType& TypeRecord() {
+  static ChannelType type = [] {
+    ChannelType record(vel::kObjectType);
+    record.SetName("DX8 3D Object");
+    record.baseType = vel::kObjectType;
+    return record;
+  }();
+  return type;
+}
+
+ChildCreation Slot(const GUID& type, const char* typeName, int32_t link, const char* label) {
+  ChildCreation slot(type, link, label);
+  slot.acceptedType.SetName(typeName);
+  slot.acceptedType.baseType = GuidLiteral("11111111-1111-1111-1111-111111111111");
+  return slot;
+}
+}  // namespace
+
+Vel_DX8_ObjectChannel::Vel_DX8_ObjectChannel()
+    : directGraphics_(nullptr),
+      positionKnown_(false),
+      lastPosition_(0, 0, 0),
+      deltaMovement_(0, 0, 0),
+      useFullObjectCulling_(false),
+      objectBoxMin_(0, 0, 0),
+      objectBoxMax_(0, 0, 0),
+      worldBoxMin_(0, 0, 0),
+      worldBoxMax_(0, 0, 0),
+      boxComputed_(false) {
+  if (engine)
+    directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(
+        engine->GetUniqueChannel(ChannelType(vel::kDeviceType), nullptr), vel::kDeviceType);
+  if (!directGraphics_ && engine) engine->errorFunctor("Couldn't initialize Direct Graphics !");
+  SetChildCreationCount(4);
+  SetChildCreateType(Slot(vel::kMatrixType, "Matrix", 0, "Object Matrix"), 0);
+  SetChildCreateType(Slot(vel::kMatrixType, "Matrix", 1, "OffSetMatrix"), 1);
+  SetChildCreateType(Slot(vel::kSurfaceType, "DX8 Surface", -1, "Surfaces"), 2);
+  SetChannelName("DX8 3D Object");
+  D3DXMatrixIdentity(&objectMatrix_);
+}
+
+Vel_DX8_ObjectChannel::~Vel_DX8_ObjectChannel() = default;
+
+void Vel_DX8_ObjectChannel::OneTimeInitialize() {}
+
+bool Vel_DX8_ObjectChannel::SaveChannel(OrnFileSaver& saver) {
+  if (!Orn_Channel::SaveChannel(saver)) return false;
+  const uint8_t culling = useFullObjectCulling_ ? 1 : 0;
+  saver.SaveChunk("OBUC", &culling, sizeof culling);
+  saver.SaveChunk("OBMI", &objectBoxMin_, sizeof objectBoxMin_);
+  saver.SaveChunk("OBMA", &objectBoxMax_, sizeof objectBoxMax_);
+  return true;
+}
+
+bool Vel_DX8_ObjectChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
+  if (!Orn_Channel::LoadChannel(loader, group)) return false;
+  // Each chunk, when it is next, is copied over its member; a damaged one
+  // refuses the record.
+  auto read = [&](const char* tag, void* member, unsigned long size) {
+    if (vel::ReadChunk(loader, tag, member, size) != vel::ChunkRead::kCorrupt) return true;
+    if (engine) engine->errorFunctor("Vel_DX8_ObjectChannel::LoadChannel: Corrupt chunk", tag);
+    return false;
+  };
+  uint8_t culling = useFullObjectCulling_ ? 1 : 0;
+  if (!read("OBUC", &culling, sizeof culling) || !read("OBMI", &objectBoxMin_, sizeof objectBoxMin_) ||
+      !read("OBMA", &objectBoxMax_, sizeof objectBoxMax_))
+    return false;
+  useFullObjectCulling_ = culling != 0;
+  return true;
+}
+
+void Vel_DX8_ObjectChannel::DoDependencyInit(Orn_List* dependencies) {
+  AddChannelGuidDepend(vel::kDeviceType, dependencies);
+}
+
+D3DXMATRIX Vel_DX8_ObjectChannel::GetObjectMatrix() {
+  if (CheckRenderCount()) {
+    D3DXMATRIX m;
+    D3DXMatrixIdentity(&m);
+    if (Vel_MatrixChannel* object = GetOrientation()) {
+      m = object->GetMatrix();
+      // The offset applies in the object's own space first.
+      if (Vel_MatrixChannel* offset = GetOffset()) {
+        const D3DXMATRIX o = offset->GetMatrix();
+        D3DXMatrixMultiply(&m, &o, &m);
+      }
+    }
+    objectMatrix_ = m;
+    const D3DXVECTOR3 position(m._41, m._42, m._43);
+    if (!positionKnown_) {
+      positionKnown_ = true;
+      lastPosition_ = position;
+    }
+    deltaMovement_ = position - lastPosition_;
+    lastPosition_ = position;
+    if (useFullObjectCulling_) DoTransFormMinMax(objectMatrix_);
+  }
+  return objectMatrix_;
+}
+
+Vel_MatrixChannel* Vel_DX8_ObjectChannel::GetOrientation() {
+  return vel::ChildAs<Vel_MatrixChannel>(this, 0, vel::kMatrixType);
+}
+
+Vel_MatrixChannel* Vel_DX8_ObjectChannel::GetOffset() {
+  return vel::ChildAs<Vel_MatrixChannel>(this, 1, vel::kMatrixType);
+}
+
+D3DXVECTOR3 Vel_DX8_ObjectChannel::GetDeltaMovement() {
+  GetObjectMatrix();
+  return deltaMovement_;
+}
+
+void Vel_DX8_ObjectChannel::SetDeltaMovement(D3DXVECTOR3 delta) { deltaMovement_ = delta; }
+
+D3DXVECTOR3 Vel_DX8_ObjectChannel::GetPosition() {
+  GetObjectMatrix();
+  return lastPosition_ - deltaMovement_;
+}
+
+extern "C" ChannelType* GetType() { return &TypeRecord(); }
+extern "C" Orn_Channel* InitDLL() { return new (std::nothrow) Vel_DX8_ObjectChannel; }

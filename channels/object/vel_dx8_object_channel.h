@@ -1,0 +1,65 @@
+// Vel_DX8_ObjectChannel ("DX8 3D Object"): places a set of surfaces in the
+// world. Its matrix is the "Object Matrix" child after the "OffSetMatrix"
+// child; it tracks how far that matrix moved since the previous frame, keeps
+// an object-space box (the union of its surfaces' mesh boxes) with its world
+// counterpart for culling, and draws its surfaces in an opaque and a
+// transparent pass with its matrix as the world transform. It has no
+// per-frame work of its own: another channel asks it to draw.
+#pragma once
+
+#include "orn_channel.h"
+
+#include <d3dx8/d3dx8math.h>
+
+class Vel_DX8_DirectGraphicsChannel;
+class Vel_DX8_SurfaceChannel;
+class Vel_MatrixChannel;
+
+class Vel_DX8_ObjectChannel : public Orn_Channel {
+ public:
+  Vel_DX8_ObjectChannel();
+  ~Vel_DX8_ObjectChannel() override;
+
+  void OneTimeInitialize() override;
+  bool SaveChannel(OrnFileSaver& saver) override;
+  bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) override;
+  void DoDependencyInit(Orn_List* dependencies) override;
+
+  virtual void DrawSurfaces();
+  virtual void DrawTransparentSurfaces();
+  // The object matrix, brought up to date on the first call of a frame.
+  virtual D3DXMATRIX GetObjectMatrix();
+  virtual Vel_MatrixChannel* GetOrientation();
+  virtual Vel_MatrixChannel* GetOffset();
+  // Surface i (child entry i + 2) when it is a surface, else null.
+  virtual Vel_DX8_SurfaceChannel* Getsurface(int i);
+  virtual int GetSurfaceCount();
+  virtual D3DXVECTOR3 GetDeltaMovement();
+  virtual void SetDeltaMovement(D3DXVECTOR3 delta);
+  // The position of the previous computation (before the latest movement).
+  virtual D3DXVECTOR3 GetPosition();
+  virtual void SetUseFullObjectCulling(bool on);
+  virtual bool GetUseFullObjectCulling();
+  virtual void CalculateCulling();
+  virtual bool GetIfObjectIsVisible();
+  virtual void DoTransFormMinMax(D3DXMATRIX matrix);
+  virtual void GetBoundingBoxMinMax(D3DXVECTOR3* min, D3DXVECTOR3* max);
+
+ protected:
+  Vel_DX8_DirectGraphicsChannel* directGraphics_;
+  bool positionKnown_;
+  D3DXVECTOR3 lastPosition_;
+  D3DXVECTOR3 deltaMovement_;
+  D3DXMATRIX objectMatrix_;
+  bool useFullObjectCulling_;
+  D3DXVECTOR3 objectBoxMin_;
+  D3DXVECTOR3 objectBoxMax_;
+  D3DXVECTOR3 worldBoxMin_;
+  D3DXVECTOR3 worldBoxMax_;
+  bool boxComputed_;
+
+ private:
+  // Both passes: world transform, culling, depth states and the surface's
+  // world matrix; `transparent` picks the surface's draw operation.
+  void DrawPass(bool transparent);
+};
