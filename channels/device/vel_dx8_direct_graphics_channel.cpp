@@ -73,7 +73,7 @@ Vel_DX8_DirectGraphicsChannel::Vel_DX8_DirectGraphicsChannel()
 
 Vel_DX8_DirectGraphicsChannel::~Vel_DX8_DirectGraphicsChannel() {
   for (int i = 0; i < GetChildCount(); ++i) {
-    if (Vel_DX8_D3DDeviceUse* user = Vel_DX8_D3DDeviceUse::AsLiveDeviceUser(GetChild(i))) {
+    if (Vel_DX8_D3DDeviceUse* user = DeviceUser(i)) {
       user->InvalidateDeviceObjects();
       user->InvalidateDirectGraphics();
     }
@@ -92,6 +92,14 @@ Vel_DX8_DirectGraphicsChannel::~Vel_DX8_DirectGraphicsChannel() {
 
 // ---------------------------------------------------------------------------
 // Helpers
+
+Vel_DX8_D3DDeviceUse* Vel_DX8_DirectGraphicsChannel::DeviceUser(int i) {
+  // The entry's own pointer is looked up before anything is read through
+  // it: a channel of another group linked here may have been deleted with
+  // its group, and its entry then points to freed memory.
+  ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
+  return Vel_DX8_D3DDeviceUse::AsLiveDeviceUser(info ? info->channel : nullptr);
+}
 
 HWND Vel_DX8_DirectGraphicsChannel::EngineWindow() { return engine ? engine->GetWindowHandle() : nullptr; }
 
@@ -337,8 +345,7 @@ void Vel_DX8_DirectGraphicsChannel::InvalidateDeviceObjects() {
   // Only channels that are device users alive now are called: anything else
   // linked into the slot is skipped.
   for (int i = 0; i < GetChildCount(); ++i)
-    if (Vel_DX8_D3DDeviceUse* user = Vel_DX8_D3DDeviceUse::AsLiveDeviceUser(GetChild(i)))
-      user->InvalidateDeviceObjects();
+    if (Vel_DX8_D3DDeviceUse* user = DeviceUser(i)) user->InvalidateDeviceObjects();
 }
 
 void Vel_DX8_DirectGraphicsChannel::SetDeviceType(D3DDEVTYPE type) { deviceType_ = type; }

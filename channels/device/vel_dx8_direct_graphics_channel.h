@@ -13,6 +13,8 @@
 #include <d3d8/d3d8.h>
 #include <d3dx8/d3dx8math.h>
 
+class Vel_DX8_D3DDeviceUse;
+
 // The four arguments of the last projection set from values.
 struct ProjectionInfo {
   float nearPlane;
@@ -105,6 +107,9 @@ class Vel_DX8_DirectGraphicsChannel : public Orn_Channel {
   bool projectionRefused_;
 
  private:
+  // The device user linked into child entry i, when the entry holds one that
+  // is alive; anything else there is never called.
+  Vel_DX8_D3DDeviceUse* DeviceUser(int i);
   HWND EngineWindow();
   // D3DFMT_D24S8 when the adapter offers it with `displayFormat` (the stencil
   // flag is set), else D3DFMT_D16.

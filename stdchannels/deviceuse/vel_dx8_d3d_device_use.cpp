@@ -1,5 +1,6 @@
 #include "deviceuse/vel_dx8_d3d_device_use.h"
 
+#include "channel_internal.h"
 #include "device/vel_dx8_direct_graphics_channel.h"
 #include "engine_interface.h"
 #include "vel_type_guids.h"
@@ -26,6 +27,12 @@ std::unordered_set<const Orn_Channel*>& LiveUsers() {
 }
 
 constexpr int kTexturesSlot = 0;
+
+// What child entry i of `channel` points to, without reading through it.
+const Orn_Channel* LinkedAt(Orn_Channel* channel, int i) {
+  ChildInfo* info = channelInternal.GetChildInfo(channel, i);
+  return info ? info->channel : nullptr;
+}
 }  // namespace
 
 Vel_DX8_D3DDeviceUse::Vel_DX8_D3DDeviceUse() : directGraphics_(nullptr) {
@@ -34,11 +41,13 @@ Vel_DX8_D3DDeviceUse::Vel_DX8_D3DDeviceUse() : directGraphics_(nullptr) {
   directGraphics_ = static_cast<Vel_DX8_DirectGraphicsChannel*>(engine->GetUniqueChannel(vel::kDeviceType, nullptr));
   if (!directGraphics_) return;
   // Reuse a link left blank by a user that has gone, so the slot does not
-  // grow without end while users come and go.
+  // grow without end while users come and go. The slot's links precede its
+  // head entry. Entries are read as they are, never through the channel they
+  // name: another channel linked there may be gone.
   int count = directGraphics_->GetChildLinkPositionCount(kTexturesSlot);
   int position = count;
   for (int i = 0; i < count; ++i) {
-    if (!directGraphics_->GetChildFromLinkPosition(kTexturesSlot, i)) {
+    if (!LinkedAt(directGraphics_, i)) {
       position = i;
       break;
     }
@@ -50,7 +59,7 @@ Vel_DX8_D3DDeviceUse::~Vel_DX8_D3DDeviceUse() {
   LiveUsers().erase(this);
   if (!directGraphics_) return;
   for (int i = 0; i < directGraphics_->GetChildCount(); ++i)
-    if (directGraphics_->GetChild(i) == this) directGraphics_->RemoveChild(i);
+    if (LinkedAt(directGraphics_, i) == this) directGraphics_->RemoveChild(i);
 }
 
 void Vel_DX8_D3DDeviceUse::InvalidateDeviceObjects() {}
