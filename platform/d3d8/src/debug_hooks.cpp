@@ -61,6 +61,10 @@ D3D8_EXPORT void WINAPI D3D8Debug_FailReset(HRESULT result, int count) {
   d3d8::g_reset.Set(result, count);
 }
 
+D3D8_EXPORT void WINAPI D3D8Debug_LoseDevice(IDirect3DDevice8* device) {
+  if (device) static_cast<d3d8::Device*>(device)->Lose();
+}
+
 D3D8_EXPORT UINT WINAPI D3D8Debug_LiveObjectCount() { return d3d8::LiveObjectCount(); }
 
 D3D8_EXPORT UINT WINAPI D3D8Debug_DeviceChildReferences(IDirect3DDevice8* device) {

@@ -303,8 +303,9 @@ void Device::ReadColorTexture(GLuint texture, GLint level, UINT width, UINT heig
 // ---------------------------------------------------------------------------
 
 HRESULT Device::TestCooperativeLevel() {
-  // An OpenGL context is never lost to another application.
-  return D3D_OK;
+  // An OpenGL context is never lost to another application; only a loss
+  // simulated for tests has to be answered by a reset.
+  return lost_ ? D3DERR_DEVICENOTRESET : D3D_OK;
 }
 
 UINT Device::GetAvailableTextureMem() { return 256u * 1024u * 1024u; }
@@ -378,6 +379,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pp) {
   }
   ResetStateToDefaults();
   ApplyWindowMode();
+  lost_ = false;
   return D3D_OK;
 }
 

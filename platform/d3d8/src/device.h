@@ -162,6 +162,8 @@ class Device final : public IDirect3DDevice8 {
   // Reads a colour texture level into `out` (top row first).
   void ReadColorTexture(GLuint texture, GLint level, UINT width, UINT height, GLenum format, GLenum type, BYTE* out);
   uint64_t ProgramCompileCount() const { return programs_.compileCount(); }
+  // Until the next successful Reset the device reports itself lost.
+  void Lose() { lost_ = true; }
 
  private:
   friend class StateBlock;
@@ -223,6 +225,7 @@ class Device final : public IDirect3DDevice8 {
   std::map<DWORD, std::unique_ptr<StateBlock>> stateBlocks_;
   DWORD nextStateBlock_ = 1;
   bool inScene_ = false;
+  bool lost_ = false;
 
   // OpenGL objects and what is bound.
   GLuint vao_ = 0, fbo_ = 0, readFbo_ = 0, upVertexBuffer_ = 0, upIndexBuffer_ = 0;

@@ -13,6 +13,7 @@ namespace d3d8 {
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                         const RGNDATA*) {
   if (inScene_) return D3DERR_INVALIDCALL;
+  if (lost_) return D3DERR_DEVICELOST;
   MakeCurrent();
   // Keep the frame: it is the front buffer from now on.
   const UINT w = backBuffer_->width(), h = backBuffer_->height();

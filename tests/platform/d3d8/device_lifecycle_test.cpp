@@ -148,6 +148,20 @@ TEST_F(DeviceLifecycleTest, InjectedResetFailuresReturnEachCodeAndLeaveTheDevice
   EXPECT_EQ(p.g, 255);
 }
 
+TEST_F(DeviceLifecycleTest, SimulatedLossLastsUntilASuccessfulReset) {
+  ASSERT_TRUE(CreateDevice());
+  D3D8Debug_LoseDevice(device_);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  D3D8Debug_FailReset(D3DERR_OUTOFVIDEOMEMORY, 1);
+  D3DPRESENT_PARAMETERS pp = pp_;
+  EXPECT_EQ(device_->Reset(&pp), D3DERR_OUTOFVIDEOMEMORY);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  EXPECT_EQ(device_->Reset(&pp), D3D_OK);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
 TEST_F(DeviceLifecycleTest, ResetIsRefusedWhileADefaultPoolObjectLives) {
   ASSERT_TRUE(CreateDevice());
   IDirect3DVertexBuffer8* vb = nullptr;

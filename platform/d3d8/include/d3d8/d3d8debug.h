@@ -1,5 +1,5 @@
 // Diagnostics of the Direct3D 8 device layer: fault injection for device
-// creation and reset, and the count of objects still alive, so that tests can
+// creation and reset, a lost device, and the count of objects still alive, so that tests can
 // provoke the failures a driver reports and see leaked device objects.
 #pragma once
 
@@ -14,6 +14,11 @@ void WINAPI D3D8Debug_FailCreateDevice(HRESULT result, int count);
 
 // The same for IDirect3DDevice8::Reset.
 void WINAPI D3D8Debug_FailReset(HRESULT result, int count);
+
+// From now on `device` behaves as a lost device: Present answers
+// D3DERR_DEVICELOST and TestCooperativeLevel D3DERR_DEVICENOTRESET, until a
+// Reset succeeds.
+void WINAPI D3D8Debug_LoseDevice(IDirect3DDevice8* device);
 
 // Objects of the layer that are alive in the process right now: Direct3D
 // objects, devices, textures, vertex and index buffers and the surfaces made
