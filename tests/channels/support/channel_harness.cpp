@@ -4,6 +4,7 @@
 #include "file_saver.h"
 #include "win32/window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -160,6 +161,31 @@ Orn_Channel* ChannelHarness::LoadRecord(const GUID& type, std::vector<char> reco
   bool ok = channel->LoadChannel(loader, group);
   if (loaded) *loaded = ok;
   return channel;
+}
+
+void ChannelHarness::ExpectCutRecordsHandled(const GUID& type, const std::vector<char>& record) {
+  // Where the record's chunks begin: tag, 32-bit size, block.
+  std::vector<size_t> starts;
+  for (size_t at = 0; at + 8 <= record.size();) {
+    starts.push_back(at);
+    uint32_t size;
+    std::memcpy(&size, record.data() + at + 4, 4);
+    at += 8 + size;
+  }
+  for (size_t size = 0; size < record.size(); ++size) {
+    messages.Clear();
+    bool loaded = false;
+    LoadRecord(type, std::vector<char>(record.begin(), record.begin() + static_cast<ptrdiff_t>(size)), &loaded);
+    // A cut inside a tag leaves a chunk that is simply not there; a cut after
+    // a whole tag leaves a damaged chunk.
+    size_t start = 0;
+    for (size_t s : starts)
+      if (s <= size) start = s;
+    const bool damaged = size - start >= 4;
+    if (!loaded || damaged) {
+      EXPECT_FALSE(messages.messages.empty()) << "record cut to " << size << " of " << record.size() << " bytes";
+    }
+  }
 }
 
 Image ChannelHarness::PresentAndCapture() {

@@ -87,6 +87,14 @@ class ChannelHarness : public ::testing::Test {
   // LoadChannel answered. The channel stays in the harness group.
   Orn_Channel* LoadRecord(const GUID& type, std::vector<char> record, bool* loaded = nullptr);
 
+  // Loads every shorter cut of `record` into a new channel of `type`: a cut
+  // that leaves a damaged chunk (its tag whole, its size or block not) must
+  // be reported, and a refused cut too; a cut between chunks or inside a tag
+  // may load without a word (the chunks from there on count as absent).
+  // Under the sanitizer build this also shows that nothing reads past the
+  // data.
+  void ExpectCutRecordsHandled(const GUID& type, const std::vector<char>& record);
+
   // Presents the device's back buffer to the engine window and reads it
   // back; Capture reads what was presented last.
   Image PresentAndCapture();

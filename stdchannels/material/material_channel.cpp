@@ -1,0 +1,147 @@
+#include "material/material_channel.h"
+
+#include "device/vel_dx8_direct_graphics_channel.h"
+#include "engine_interface.h"
+#include "file_loader.h"
+#include "file_saver.h"
+#include "floatvalue/vel_float_channel.h"
+#include "vectorvalue/vel_vector_channel.h"
+#include "vel_child_access.h"
+#include "vel_type_guids.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+static_assert(sizeof(D3DMATERIAL8) == 68, "the saved material is 68 bytes");
+
+namespace {
+
+ChannelType& TypeRecord() {
+  static ChannelType type = [] {
+    ChannelType record(vel::kMaterialType);
+    record.SetName("DX8 Material");
+    record.baseType = vel::kMaterialType;
+    return record;
+  }();
+  return type;
+}
+
+void DeclareSlot(Orn_Channel* channel, int slot, const GUID& type, const char* typeName, const char* label) {
+  ChildCreation declaration(type, slot, label);
+  declaration.acceptedType.SetName(typeName);
+  declaration.acceptedType.baseType = kWildcardGuid;
+  channel->SetChildCreateType(declaration, slot);
+}
+
+// The colour of a vector child in place of `own` (its alpha stays), when the
+// child is a vector channel with finite values.
+void TakeColor(Orn_Channel* parent, int slot, D3DCOLORVALUE* own) {
+  Vel_VectorChannel* child = vel::ChildAs<Vel_VectorChannel>(parent, slot, vel::kVectorType);
+  if (!child) return;
+  D3DXVECTOR3 v = child->GetVector();
+  if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) return;
+  own->r = v.x;
+  own->g = v.y;
+  own->b = v.z;
+}
+
+void TakeFloat(Orn_Channel* parent, int slot, float* own) {
+  Vel_FloatChannel* child = vel::ChildAs<Vel_FloatChannel>(parent, slot, vel::kFloatType);
+  if (!child) return;
+  float v = child->GetFloat();
+  if (std::isfinite(v)) *own = v;
+}
+
+bool AllFinite(const D3DMATERIAL8& m) {
+  const float* f = &m.Diffuse.r;
+  for (int i = 0; i < 17; ++i)
+    if (!std::isfinite(f[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+MaterialChannel::MaterialChannel() : material_{}, directGraphics_(nullptr) {
+  material_.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+  material_.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+  material_.Specular = {0.0f, 0.0f, 0.0f, 1.0f};
+  material_.Emissive = {0.0f, 0.0f, 0.0f, 1.0f};
+  SetChannelName("DX8 Material");
+  SetChildCreationCount(kSlotCount);
+  DeclareSlot(this, kDiffuse, vel::kVectorType, "Value Vector", "Diffuse");
+  DeclareSlot(this, kAmbient, vel::kVectorType, "Value Vector", "Ambient");
+  DeclareSlot(this, kSpecular, vel::kVectorType, "Value Vector", "Specular");
+  DeclareSlot(this, kEmissive, vel::kVectorType, "Value Vector", "Emissive");
+  DeclareSlot(this, kPower, vel::kFloatType, "Value", "Power");
+  DeclareSlot(this, kAlpha, vel::kFloatType, "Value", "Alpha");
+  if (engine)
+    directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(vel::kDeviceType, nullptr),
+                                                             vel::kDeviceType);
+}
+
+MaterialChannel::~MaterialChannel() = default;
+
+bool MaterialChannel::SaveChannel(OrnFileSaver& saver) {
+  if (!Orn_Channel::SaveChannel(saver)) return false;
+  saver.SaveChunk("MATE", &material_, sizeof material_);
+  return true;
+}
+
+bool MaterialChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
+  if (!Orn_Channel::LoadChannel(loader, group)) return false;
+  if (!loader.GetInfoIfTag("MATE")) return true;
+  D3DMATERIAL8 loaded;
+  if (!loader.CopyTagData(&loaded, sizeof loaded) || !AllFinite(loaded)) {
+    if (engine) {
+      engine->errorFunctor("MaterialChannel::LoadChannel: Corrupt chunk", "MATE");
+      if (GetChannelName()) engine->errorFunctor("Channel : ", GetChannelName());
+    }
+    return false;
+  }
+  SetMaterial(loaded);
+  return true;
+}
+
+void MaterialChannel::DoDependencyInit(Orn_List* dependencies) {
+  AddChannelGuidDepend(vel::kDeviceType, dependencies);
+}
+
+void MaterialChannel::ApplyMaterial() {
+  IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
+  if (!device) return;
+  D3DMATERIAL8 material = GetMaterial();
+  device->SetMaterial(&material);
+}
+
+D3DMATERIAL8 MaterialChannel::GetMaterial() {
+  D3DMATERIAL8 m = material_;
+  TakeColor(this, kDiffuse, &m.Diffuse);
+  TakeColor(this, kAmbient, &m.Ambient);
+  TakeColor(this, kSpecular, &m.Specular);
+  TakeColor(this, kEmissive, &m.Emissive);
+  TakeFloat(this, kPower, &m.Power);
+  float alpha = m.Diffuse.a;
+  TakeFloat(this, kAlpha, &alpha);
+  m.Diffuse.a = m.Ambient.a = m.Specular.a = m.Emissive.a = alpha;
+  return m;
+}
+
+void MaterialChannel::SetMaterial(D3DMATERIAL8 material) {
+  if (!AllFinite(material)) return;
+  material_ = material;
+  material_.Ambient.a = material_.Specular.a = material_.Emissive.a = material_.Diffuse.a;
+}
+
+D3DMATERIAL8 MaterialChannel::GetOwnMaterial() { return material_; }
+
+float MaterialChannel::GetMaterialValue(int index) {
+  if (index < 0 || index > 16) return 0.0f;
+  D3DMATERIAL8 m = GetMaterial();
+  float values[17];
+  std::memcpy(values, &m, sizeof values);
+  return values[index];
+}
+
+extern "C" ChannelType* GetType() { return &TypeRecord(); }
+extern "C" Orn_Channel* InitDLL() { return new (std::nothrow) MaterialChannel; }
