@@ -2,6 +2,7 @@
 
 #include "file_loader.h"
 #include "file_saver.h"
+#include "vel_chunk_records.h"
 #include "vel_type_guids.h"
 
 #include <new>
@@ -32,7 +33,8 @@ bool Vel_FloatChannel::SaveChannel(OrnFileSaver& saver) {
 bool Vel_FloatChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   if (!Orn_Channel::LoadChannel(loader, group)) return false;
   float loaded;
-  if (loader.ReadChunk("FLVA", &loaded, sizeof loaded)) value = oldValue = loaded;
+  if (vel::ReadRecordChunk(loader, "FLVA", &loaded, sizeof loaded, this, "Vel_FloatChannel::LoadChannel: Corrupt chunk"))
+    value = oldValue = loaded;
   return true;
 }
 

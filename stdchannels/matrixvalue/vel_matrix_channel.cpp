@@ -2,6 +2,7 @@
 
 #include "file_loader.h"
 #include "file_saver.h"
+#include "vel_chunk_records.h"
 #include "vel_type_guids.h"
 
 #include <new>
@@ -34,7 +35,7 @@ bool Vel_MatrixChannel::SaveChannel(OrnFileSaver& saver) {
 
 bool Vel_MatrixChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   if (!Orn_Channel::LoadChannel(loader, group)) return false;
-  loader.ReadChunk("MAVA", &matrix, sizeof matrix);
+  vel::ReadRecordChunk(loader, "MAVA", &matrix, sizeof matrix, this, "Vel_MatrixChannel::LoadChannel: Corrupt chunk");
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "file_loader.h"
 #include "file_saver.h"
+#include "vel_chunk_records.h"
 #include "vel_type_guids.h"
 
 #include <new>
@@ -29,7 +30,7 @@ bool Vel_VectorChannel::SaveChannel(OrnFileSaver& saver) {
 
 bool Vel_VectorChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   if (!Orn_Channel::LoadChannel(loader, group)) return false;
-  loader.ReadChunk("VEVA", &vector, sizeof vector);
+  vel::ReadRecordChunk(loader, "VEVA", &vector, sizeof vector, this, "Vel_VectorChannel::LoadChannel: Corrupt chunk");
   return true;
 }
 
