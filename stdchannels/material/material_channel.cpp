@@ -7,6 +7,7 @@
 #include "floatvalue/vel_float_channel.h"
 #include "vectorvalue/vel_vector_channel.h"
 #include "vel_child_access.h"
+#include "vel_chunk_records.h"
 #include "vel_type_guids.h"
 
 #include <cmath>
@@ -90,16 +91,12 @@ bool MaterialChannel::SaveChannel(OrnFileSaver& saver) {
 
 bool MaterialChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   if (!Orn_Channel::LoadChannel(loader, group)) return false;
-  if (!loader.GetInfoIfTag("MATE")) return true;
+  const char* kWhere = "MaterialChannel::LoadChannel: Corrupt chunk";
   D3DMATERIAL8 loaded;
-  if (!loader.CopyTagData(&loaded, sizeof loaded) || !AllFinite(loaded)) {
-    if (engine) {
-      engine->errorFunctor("MaterialChannel::LoadChannel: Corrupt chunk", "MATE");
-      if (GetChannelName()) engine->errorFunctor("Channel : ", GetChannelName());
-    }
-    return false;
-  }
-  SetMaterial(loaded);
+  if (!vel::ReadRecordChunk(loader, "MATE", &loaded, sizeof loaded, this, kWhere)) return true;
+  // A material that is not a number keeps the defaults.
+  if (AllFinite(loaded)) SetMaterial(loaded);
+  else vel::ReportCorruptChunk(this, kWhere, "MATE");
   return true;
 }
 

@@ -20,6 +20,8 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   bool SaveChannel(OrnFileSaver& saver) override;
   bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) override;
   void DoDependencyInit(Orn_List* dependencies) override;
+  // The device channel goes: the surface stops drawing.
+  void InvalidateDirectGraphics() override;
 
   // First pass (opaque surfaces) and second pass (transparent surfaces) of
   // the 3D object; each applies the surface's settings and calls DoDrawSurface
@@ -73,7 +75,47 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   virtual void SetWorldMatrix(D3DXMATRIX m);
   virtual D3DXMATRIX GetWorldMatrix();
 
+  // Child slots.
+  enum Slot { kObjectDataSlot = 0, kMaterialSlot = 1, kTexturesSlot = 2 };
+
  protected:
-  // The surface draws only while this is set; derived surfaces read it.
+  // Applies the surface's blend, alpha-test and depth settings and draws
+  // through DoDrawSurface; used by both passes.
+  void DrawPass();
+  // Binds the texture children to stages 0..k-1 with the surface's stage
+  // settings, disables stage k, and answers k.
+  int BindTextures();
+  void UnbindTextures(int stages);
+  // Child 1: ApplyMaterial of a material, CallChannel of anything else.
+  void ApplyMaterialChild();
+
+  // The surface draws only while this is set (while it knows a device
+  // channel); derived surfaces read it.
   bool drawEnabled_;
+
+  // The settings a surface draws with, saved as chunk "SURF".
+  struct Settings {
+    uint32_t alphaRejectValue;
+    uint8_t alphaRejectTest;
+    uint8_t transparent;
+    uint8_t visible;
+    uint8_t writeDepth;
+    uint8_t checkDepth;
+    uint8_t reserved[3];
+    uint32_t sourceBlend;
+    uint32_t destBlend;
+    uint32_t zBias;
+    uint32_t colorOp[kStages];
+    uint32_t alphaOp[kStages];
+    uint32_t colorArg1[kStages];
+    uint32_t colorArg2[kStages];
+    uint32_t alphaArg1[kStages];
+    uint32_t alphaArg2[kStages];
+    uint32_t coordIndex[kStages];
+    uint32_t textureWrap[kStages];
+    uint32_t tilingMode[kStages];
+  };
+  static_assert(sizeof(Settings) == 312, "the saved settings are 312 bytes");
+  Settings settings_;
+  D3DXMATRIX worldMatrix_;
 };

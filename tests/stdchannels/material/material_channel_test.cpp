@@ -66,7 +66,7 @@ TEST_F(MaterialChannelTest, AppliesItsOwnValuesWithLinkedChildrenInTheirPlace) {
   ExpectColor(DeviceMaterial().Diffuse, 0.5f, 0.25f, 0.125f, 0.5f);
 }
 
-TEST_F(MaterialChannelTest, RecordLoadsBackByteForByteAndACorruptOneIsRefused) {
+TEST_F(MaterialChannelTest, RecordLoadsBackByteForByteAndADamagedOneKeepsTheDefaults) {
   auto* material = Create<MaterialChannel>(vel::kMaterialType);
   D3DMATERIAL8 own{};
   own.Diffuse = {0.1f, 0.2f, 0.3f, 0.4f};
@@ -84,14 +84,15 @@ TEST_F(MaterialChannelTest, RecordLoadsBackByteForByteAndACorruptOneIsRefused) {
   EXPECT_EQ(std::memcmp(&back, &own, sizeof own), 0);
 
   ExpectCutRecordsHandled(vel::kMaterialType, record);
-  // A material that is not a number is refused too.
+  // A material that is not a number is reported and not taken.
   std::vector<char> bad = record;
   const float nan = std::nanf("");
   std::memcpy(bad.data() + bad.size() - 4, &nan, 4);
   messages.Clear();
-  LoadRecord(vel::kMaterialType, bad, &loaded);
-  EXPECT_FALSE(loaded);
+  auto* damaged = vel::As<MaterialChannel>(LoadRecord(vel::kMaterialType, bad, &loaded), vel::kMaterialType);
   EXPECT_TRUE(messages.Has(kMessageError, "MaterialChannel::LoadChannel: Corrupt chunk MATE"));
+  EXPECT_FLOAT_EQ(damaged->GetOwnMaterial().Diffuse.r, 1.0f);
+  EXPECT_FLOAT_EQ(damaged->GetOwnMaterial().Power, 0.0f);
 }
 
 }  // namespace
