@@ -9,6 +9,7 @@ namespace vel {
 // Standard channel types.
 inline const GUID kDeviceUseType = GuidLiteral("B5D8E12C-4F79-4A03-86BD-2C97E0A5F134");
 inline const GUID kSurfaceType = GuidLiteral("5C07A9E8-B2D4-4F61-A3E5-8D1F46C02B97");
+inline const GUID kSceneType = GuidLiteral("DFE3DAB7-1F21-4F2A-BD76-A467B1115308");
 inline const GUID kMatrixType = GuidLiteral("1E9B4C73-D58A-4206-B7F1-6A3C02E8D95B");
 inline const GUID kFloatType = GuidLiteral("7D4F1A06-C9E3-4B85-A2D7-F05B8C631E4A");
 inline const GUID kVectorType = GuidLiteral("C2A95E18-0B7D-4F36-8D41-95E3A7C06F2B");

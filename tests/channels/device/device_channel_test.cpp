@@ -72,8 +72,8 @@ TEST_F(DeviceChannelTest, CreatesItsDeviceOnTheEngineWindow) {
 TEST_F(DeviceChannelTest, UsersDropTheirObjectsBeforeEveryResetAndBeforeTheDeviceGoes) {
   Vel_DX8_DirectGraphicsChannel* device = Device();
   // The first user lives outside every group: it outlasts the device channel.
-  RecordingUser* first = MakeRecordingUser(engine, nullptr, "first", &log);
-  RecordingUser* second = MakeRecordingUser(engine, group, "second", &log);
+  RecordingUser* first = MakeInProcess<RecordingUser>("first", &log);
+  RecordingUser* second = Adopt<RecordingUser>("second", &log);
   // Anything else linked into "Textures" is never called as a device user.
   Orn_Channel* value = Create(vel::kFloatType);
   ASSERT_TRUE(Link(device, value, 0));
@@ -124,7 +124,7 @@ TEST_F(DeviceChannelTest, UsersDropTheirObjectsBeforeEveryResetAndBeforeTheDevic
 
 TEST_F(DeviceChannelTest, BackBufferOnlyGrowsAndEachGrowthResets) {
   Vel_DX8_DirectGraphicsChannel* device = Device();
-  MakeRecordingUser(engine, group, "user", &log);
+  Adopt<RecordingUser>("user", &log);
   device->SetBackBufferSize(100, 100);
   EXPECT_EQ(Count("user objects"), 1);
   EXPECT_EQ(BackBuffer().Width, 100u);
@@ -149,7 +149,7 @@ TEST_F(DeviceChannelTest, BackBufferOnlyGrowsAndEachGrowthResets) {
 
 TEST_F(DeviceChannelTest, MissingDeviceIsRetriedAtMostOncePerSecondWhileTheWindowIsActive) {
   Vel_DX8_DirectGraphicsChannel* device = Device();
-  RecordingUser* user = MakeRecordingUser(engine, group, "user", &log);
+  RecordingUser* user = Adopt<RecordingUser>("user", &log);
   const char* kTried = "Tried to create a 3d device and failed";
   D3D8Debug_FailReset(D3DERR_DEVICELOST, -1);
   D3D8Debug_FailCreateDevice(D3DERR_NOTAVAILABLE, -1);
@@ -184,7 +184,7 @@ TEST_F(DeviceChannelTest, MissingDeviceIsRetriedAtMostOncePerSecondWhileTheWindo
 
 TEST_F(DeviceChannelTest, ModeSwitchDropsTheOldDeviceOnlyAfterItsUsers) {
   Vel_DX8_DirectGraphicsChannel* device = Device();
-  RecordingUser* user = MakeRecordingUser(engine, group, "user", &log);
+  RecordingUser* user = Adopt<RecordingUser>("user", &log);
   ASSERT_TRUE(user->Use());
   D3DDISPLAYMODE mode{};
   device->GetDirect3d()->GetAdapterDisplayMode(0, &mode);

@@ -58,15 +58,4 @@ class RecordingUser : public Vel_DX8_D3DDeviceUse {
   bool deviceAnswered = false;
 };
 
-// Makes a recording user in the harness's engine and group (none: the caller
-// deletes it), as the creation handshake would.
-inline RecordingUser* MakeRecordingUser(EngineInterface* engine, Orn_ChannelGroup* group, const std::string& name,
-                                        std::vector<std::string>* log) {
-  globalEngine = engine;
-  auto* user = new RecordingUser(name, log);
-  globalEngine = nullptr;
-  if (group) group->AddChannel(user);
-  return user;
-}
-
 }  // namespace vel_test

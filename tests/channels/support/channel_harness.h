@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vel_test {
@@ -69,6 +70,22 @@ class ChannelHarness : public ::testing::Test {
   // Links `child` into `slot` of `parent` (at `position` of a multi-link slot,
   // -1 for the next free one); false when the parent refuses.
   bool Link(Orn_Channel* parent, Orn_Channel* child, int slot, int position = -1);
+  // A channel of a class of the test program, made for the harness engine as
+  // the creation handshake makes a plug-in's. MakeInProcess leaves it outside
+  // every group (the test deletes it); Adopt puts it into the harness group.
+  template <class T, class... Args>
+  T* MakeInProcess(Args&&... args) {
+    globalEngine = engine;
+    T* channel = new T(std::forward<Args>(args)...);
+    globalEngine = nullptr;
+    return channel;
+  }
+  template <class T, class... Args>
+  T* Adopt(Args&&... args) {
+    T* channel = MakeInProcess<T>(std::forward<Args>(args)...);
+    group->AddChannel(channel);
+    return channel;
+  }
   // Deletes a channel of the harness group; the group unlinks it.
   void Destroy(Orn_Channel* channel);
 

@@ -32,17 +32,7 @@ class OncePerFrameMatrix : public Vel_MatrixChannel {
   int computed = 0;
 };
 
-class ValueChannelsTest : public ChannelHarness {
- protected:
-  template <class T>
-  T* Adopt() {
-    globalEngine = engine;
-    T* channel = new T;
-    globalEngine = nullptr;
-    group->AddChannel(channel);
-    return channel;
-  }
-};
+class ValueChannelsTest : public ChannelHarness {};
 
 TEST_F(ValueChannelsTest, NewValuesAndTheirSetters) {
   auto* f = Create<Vel_FloatChannel>(vel::kFloatType);

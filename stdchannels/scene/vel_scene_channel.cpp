@@ -1,0 +1,120 @@
+#include "scene/vel_scene_channel.h"
+
+#include "device/vel_dx8_direct_graphics_channel.h"
+#include "engine_interface.h"
+#include "file_loader.h"
+#include "file_saver.h"
+#include "object/vel_dx8_object_channel.h"
+#include "vel_child_access.h"
+#include "vel_chunk_records.h"
+#include "vel_type_guids.h"
+
+#include <new>
+
+namespace {
+
+ChannelType& TypeRecord() {
+  static ChannelType type = [] {
+    ChannelType record(vel::kSceneType);
+    record.SetName("Scene");
+    record.baseType = vel::kSceneType;
+    return record;
+  }();
+  return type;
+}
+
+}  // namespace
+
+Vel_SceneChannel::Vel_SceneChannel()
+    : clearColor_(0xFF000000u), directGraphics_(nullptr), beginFailure_(D3D_OK), presentFailure_(D3D_OK) {
+  SetChannelName("Scene");
+  SetChildCreationCount(1);
+  SetChildCreateType(ChildCreation(kWildcardGuid, -1, "Children"), kChildrenSlot);
+  if (engine)
+    directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(vel::kDeviceType, nullptr),
+                                                             vel::kDeviceType);
+  if (!directGraphics_ && engine) engine->errorFunctor("Vel_SceneChannel: Couldn't initialize Direct Graphics !");
+}
+
+Vel_SceneChannel::~Vel_SceneChannel() = default;
+
+void Vel_SceneChannel::CallChannel() {
+  if (!CheckRenderCount()) return;
+  IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
+  if (!device) {
+    // Without a device the children still run; what draws finds no device.
+    DrawChildren();
+    return;
+  }
+  const DWORD stencil = directGraphics_->GetUseStencilBuffer() ? D3DCLEAR_STENCIL : 0;
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | stencil, clearColor_, 1.0f, 0);
+  HRESULT begun = device->BeginScene();
+  ReportOnce("Vel_SceneChannel::CallChannel: Couldn't begin the scene", begun, &beginFailure_);
+  if (FAILED(begun)) return;
+  DrawChildren();
+  device->EndScene();
+  Present(device);
+}
+
+void Vel_SceneChannel::DrawChildren() {
+  for (int i = 0; i < GetChildCount(); ++i) {
+    Orn_Channel* child = GetChild(i);
+    if (auto* object = vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType)) object->DrawSurfaces();
+    else if (child) child->CallChannel();
+  }
+  for (int i = 0; i < GetChildCount(); ++i)
+    if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, i, vel::kObjectType))
+      object->DrawTransparentSurfaces();
+}
+
+void Vel_SceneChannel::Present(IDirect3DDevice8* device) {
+  // The whole back buffer goes to the destination offset, pixel for pixel.
+  D3DSURFACE_DESC desc{};
+  IDirect3DSurface8* back = nullptr;
+  if (SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) && back) {
+    back->GetDesc(&desc);
+    back->Release();
+  }
+  const POINT at = directGraphics_->GetDestinationCoords();
+  const RECT destination{at.x, at.y, at.x + static_cast<LONG>(desc.Width), at.y + static_cast<LONG>(desc.Height)};
+  HRESULT presented = device->Present(nullptr, &destination, directGraphics_->GetPresentWindow(), nullptr);
+  if (presented == D3DERR_DEVICELOST) {
+    // A lost device is reset as soon as it can be; its users drop their
+    // device objects first and make them again when next drawn.
+    if (device->TestCooperativeLevel() == D3DERR_DEVICENOTRESET) directGraphics_->ResetDevice();
+    return;
+  }
+  ReportOnce("Vel_SceneChannel::CallChannel: Couldn't present the frame", presented, &presentFailure_);
+}
+
+void Vel_SceneChannel::ReportOnce(const char* what, HRESULT result, HRESULT* last) {
+  if (SUCCEEDED(result)) {
+    *last = D3D_OK;
+    return;
+  }
+  if (result != *last && engine) engine->errorFunctor(what, static_cast<int>(result));
+  *last = result;
+}
+
+bool Vel_SceneChannel::SaveChannel(OrnFileSaver& saver) {
+  if (!Orn_Channel::SaveChannel(saver)) return false;
+  saver.SaveChunk("SCCC", &clearColor_, sizeof clearColor_);
+  return true;
+}
+
+bool Vel_SceneChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
+  if (!Orn_Channel::LoadChannel(loader, group)) return false;
+  vel::ReadRecordChunk(loader, "SCCC", &clearColor_, sizeof clearColor_, this,
+                       "Vel_SceneChannel::LoadChannel: Corrupt chunk");
+  return true;
+}
+
+void Vel_SceneChannel::DoDependencyInit(Orn_List* dependencies) {
+  AddChannelGuidDepend(vel::kDeviceType, dependencies);
+}
+
+void Vel_SceneChannel::SetClearColor(D3DCOLOR color) { clearColor_ = color; }
+D3DCOLOR Vel_SceneChannel::GetClearColor() { return clearColor_; }
+
+extern "C" ChannelType* GetType() { return &TypeRecord(); }
+extern "C" Orn_Channel* InitDLL() { return new (std::nothrow) Vel_SceneChannel; }

@@ -1,0 +1,46 @@
+// Vel_SceneChannel ("Scene"): the start channel of a project that draws. Once
+// a frame it clears the back buffer (colour, depth and stencil), begins the
+// scene, calls its children in link order (a 3D object among them draws its
+// opaque surfaces there), draws the transparent surfaces of its 3D objects in
+// the same order after all opaque ones, ends the scene and presents the image
+// to the device channel's present window at its destination offset. When
+// presenting finds the device lost it has the device channel reset it; the
+// device users then make their device objects again on next use.
+#pragma once
+
+#include "orn_channel.h"
+
+#include <d3d8/d3d8.h>
+
+class Vel_DX8_DirectGraphicsChannel;
+
+class Vel_SceneChannel : public Orn_Channel {
+ public:
+  enum Slot { kChildrenSlot = 0 };
+
+  Vel_SceneChannel();
+  ~Vel_SceneChannel() override;
+
+  void CallChannel() override;
+  bool SaveChannel(OrnFileSaver& saver) override;
+  bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) override;
+  void DoDependencyInit(Orn_List* dependencies) override;
+
+  // The colour the back buffer is cleared to, 0xAARRGGBB.
+  virtual void SetClearColor(D3DCOLOR color);
+  virtual D3DCOLOR GetClearColor();
+
+ protected:
+  // The children in link order, 3D objects with their opaque surfaces; then
+  // the transparent surfaces of the 3D objects.
+  void DrawChildren();
+  void Present(IDirect3DDevice8* device);
+  // Reports a failing device call once, until it succeeds again.
+  void ReportOnce(const char* what, HRESULT result, HRESULT* last);
+
+  // Saved as chunk "SCCC" (4 bytes); opaque black when new.
+  D3DCOLOR clearColor_;
+  Vel_DX8_DirectGraphicsChannel* directGraphics_;
+  HRESULT beginFailure_;
+  HRESULT presentFailure_;
+};
