@@ -9,27 +9,16 @@
 #include "file_saver.h"
 #include "matrixvalue/vel_matrix_channel.h"
 #include "vel_child_access.h"
-#include "vel_chunk_read.h"
+#include "vel_child_slots.h"
+#include "vel_chunk_records.h"
 #include "vel_type_guids.h"
 
 #include <new>
 
 namespace {
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kObjectType);
-    record.SetName("DX8 3D Object");
-    record.baseType = vel::kObjectType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("DX8 3D Object", vel::kObjectType, vel::kObjectType);
   return type;
-}
-
-ChildCreation Slot(const GUID& type, const char* typeName, int32_t link, const char* label) {
-  ChildCreation slot(type, link, label);
-  slot.acceptedType.SetName(typeName);
-  slot.acceptedType.baseType = GuidLiteral("11111111-1111-1111-1111-111111111111");
-  return slot;
 }
 }  // namespace
 
@@ -49,9 +38,13 @@ Vel_DX8_ObjectChannel::Vel_DX8_ObjectChannel()
         engine->GetUniqueChannel(ChannelType(vel::kDeviceType), nullptr), vel::kDeviceType);
   if (!directGraphics_ && engine) engine->errorFunctor("Couldn't initialize Direct Graphics !");
   SetChildCreationCount(4);
-  SetChildCreateType(Slot(vel::kMatrixType, "Matrix", 0, "Object Matrix"), 0);
-  SetChildCreateType(Slot(vel::kMatrixType, "Matrix", 1, "OffSetMatrix"), 1);
-  SetChildCreateType(Slot(vel::kSurfaceType, "DX8 Surface", -1, "Surfaces"), 2);
+  vel::DeclareSlot(this, 0, vel::kMatrixType, "Matrix", "Object Matrix");
+  vel::DeclareSlot(this, 1, vel::kMatrixType, "Matrix", "OffSetMatrix");
+  // Any number of surfaces.
+  ChildCreation surfaces(vel::kSurfaceType, -1, "Surfaces");
+  surfaces.acceptedType.SetName("DX8 Surface");
+  surfaces.acceptedType.baseType = kWildcardGuid;
+  SetChildCreateType(surfaces, 2);
   SetChannelName("DX8 3D Object");
   D3DXMatrixIdentity(&objectMatrix_);
 }
@@ -71,18 +64,14 @@ bool Vel_DX8_ObjectChannel::SaveChannel(OrnFileSaver& saver) {
 
 bool Vel_DX8_ObjectChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   if (!Orn_Channel::LoadChannel(loader, group)) return false;
-  // Each chunk, when it is next, is copied over its member; a damaged one
-  // refuses the record.
-  auto read = [&](const char* tag, void* member, unsigned long size) {
-    if (vel::ReadChunk(loader, tag, member, size) != vel::ChunkRead::kCorrupt) return true;
-    if (engine) engine->errorFunctor("Vel_DX8_ObjectChannel::LoadChannel: Corrupt chunk", tag);
-    return false;
-  };
-  uint8_t culling = useFullObjectCulling_ ? 1 : 0;
-  if (!read("OBUC", &culling, sizeof culling) || !read("OBMI", &objectBoxMin_, sizeof objectBoxMin_) ||
-      !read("OBMA", &objectBoxMax_, sizeof objectBoxMax_))
-    return false;
-  useFullObjectCulling_ = culling != 0;
+  // Each chunk, when it is next, is copied over its member; a damaged one is
+  // reported and passed over.
+  constexpr const char* kCorrupt = "Vel_DX8_ObjectChannel::LoadChannel: Corrupt chunk";
+  uint8_t culling = 0;
+  if (vel::ReadRecordChunk(loader, "OBUC", &culling, sizeof culling, this, kCorrupt))
+    useFullObjectCulling_ = culling != 0;
+  vel::ReadRecordChunk(loader, "OBMI", &objectBoxMin_, sizeof objectBoxMin_, this, kCorrupt);
+  vel::ReadRecordChunk(loader, "OBMA", &objectBoxMax_, sizeof objectBoxMax_, this, kCorrupt);
   return true;
 }
 

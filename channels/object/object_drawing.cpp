@@ -5,7 +5,7 @@
 #include "objectdata/vel_dx8_object_data_channel.h"
 #include "surface/vel_dx8_surface_channel.h"
 #include "vel_child_access.h"
-#include "vel_finite.h"
+#include "vel_project_values.h"
 #include "vel_type_guids.h"
 
 namespace {
@@ -102,7 +102,7 @@ void Vel_DX8_ObjectChannel::DrawPass(bool transparent) {
   const D3DXMATRIX m = GetObjectMatrix();
   IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
   // An object whose matrix is not finite has no place to be drawn at.
-  if (!device || !vel::IsFinite(m)) return;
+  if (!device || !vel::AllFinite(m)) return;
   device->SetTransform(D3DTS_WORLD, &m);
   if (useFullObjectCulling_ && !directGraphics_->CheckAABBVisible(worldBoxMin_, worldBoxMax_)) return;
   for (int i = kFirstSurface; i < GetChildCount(); ++i) {

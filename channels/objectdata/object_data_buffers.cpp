@@ -10,7 +10,7 @@
 #include "matrixvalue/vel_matrix_channel.h"
 #include "orn_channel_group.h"
 #include "vel_child_access.h"
-#include "vel_finite.h"
+#include "vel_project_values.h"
 #include "vel_type_guids.h"
 
 #include <algorithm>
@@ -159,7 +159,7 @@ void Vel_DX8_ObjectDataChannel::StreamTextureMatrices() {
     D3DXMATRIX m;
     if (child) {
       m = child->GetMatrix();
-      if (!vel::IsFinite(m)) m = kIdentity;
+      if (!vel::AllFinite(m)) m = kIdentity;
     } else {
       DWORD index = 0;
       device->GetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, &index);

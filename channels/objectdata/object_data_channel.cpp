@@ -7,30 +7,18 @@
 #include "floatvalue/vel_float_channel.h"
 #include "objectdata/mesh_arrays.h"
 #include "vel_child_access.h"
+#include "vel_child_slots.h"
 #include "vel_type_guids.h"
 
 #include <new>
 
 namespace {
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kObjectDataType);
-    record.SetName("DX8 3D ObjectData");
-    record.baseType = vel::kObjectDataType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("DX8 3D ObjectData", vel::kObjectDataType, vel::kObjectDataType);
   return type;
 }
 
 constexpr VertTUVOffset kNeutralAdjustment = {0, 0, 0, 0, 1, 1};
-
-// A slot taking one "Matrix" channel (any matrix type) at `link`.
-ChildCreation MatrixSlot(int32_t link, const char* label) {
-  ChildCreation slot(vel::kMatrixType, link, label);
-  slot.acceptedType.SetName("Matrix");
-  slot.acceptedType.baseType = GuidLiteral("11111111-1111-1111-1111-111111111111");
-  return slot;
-}
 
 Vel_FloatChannel* StatisticsValue(EngineInterface* engine, const char* name) {
   if (!engine) return nullptr;
@@ -81,8 +69,8 @@ Vel_DX8_ObjectDataChannel::Vel_DX8_ObjectDataChannel()
       builtIndexCount_(0) {
   SetChannelName("DX8 3D ObjectData");
   SetChildCreationCount(2);
-  SetChildCreateType(MatrixSlot(0, "Texture Matrix Set 0"), 0);
-  SetChildCreateType(MatrixSlot(1, "Texture Matrix Set 1"), 1);
+  vel::DeclareSlot(this, 0, vel::kMatrixType, "Matrix", "Texture Matrix Set 0");
+  vel::DeclareSlot(this, 1, vel::kMatrixType, "Matrix", "Texture Matrix Set 1");
   for (VertTUVOffset*& adjustment : uvAdjustment_) adjustment = new (std::nothrow) VertTUVOffset(kNeutralAdjustment);
   vertexCountValue_ = StatisticsValue(engine, "Vel_ObjectData_VertexCount");
   polygonCountValue_ = StatisticsValue(engine, "Vel_ObjectData_PolyCount");

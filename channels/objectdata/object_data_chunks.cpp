@@ -9,13 +9,17 @@
 #include "file_loader.h"
 #include "file_saver.h"
 #include "objectdata/mesh_arrays.h"
-#include "vel_chunk_read.h"
+#include "vel_chunk_records.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 constexpr VertTUVOffset kNeutralAdjustment = {0, 0, 0, 0, 1, 1};
+constexpr const char* kCorrupt = "Vel_DX8_ObjectDataChannel::LoadChannel: Corrupt chunk";
+
+enum class Chunk { kRead, kAbsent, kCorrupt };
 
 // A data chunk of `count` records; records missing from a shorter array are
 // written as zero so that the block always matches the count.
@@ -34,23 +38,46 @@ void SaveArray(OrnFileSaver& saver, const char* tag, const T* array, int32_t len
   }
 }
 
-// Reads the data chunk `tag` when it is next: its block must hold exactly
-// `count` records and lie within the data. A chunk that does not is corrupt
-// and leaves the array absent.
+// The data chunk `tag` when it is next: its block must hold exactly `count`
+// records and lie within the data. A chunk that does not is reported and
+// leaves the array absent.
 template <class T>
-vel::ChunkRead LoadArray(OrnFileLoader& loader, const char* tag, T*& array, int32_t& length, int32_t count) {
-  if (!loader.GetInfoIfTag(tag)) return vel::ChunkRead::kAbsent;
+Chunk LoadArray(OrnFileLoader& loader, Orn_Channel* channel, const char* tag, T*& array, int32_t& length,
+                int32_t count) {
+  if (!loader.GetInfoIfTag(tag)) return Chunk::kAbsent;
   const int32_t n = std::max(count, 0);
   const unsigned long size = static_cast<unsigned long>(sizeof(T)) * static_cast<unsigned long>(n);
   if (loader.GetSizeDataBlock(false) != size || !mesh::AllocateZero(array, length, n) ||
       !loader.CopyTagData(array, size)) {
     mesh::Free(array, length);
-    return vel::ChunkRead::kCorrupt;
+    vel::ReportCorruptChunk(channel, kCorrupt, tag);
+    return Chunk::kCorrupt;
   }
-  return vel::ChunkRead::kRead;
+  return Chunk::kRead;
 }
 
-bool HasNext(OrnFileLoader& loader, const char* tag) { return loader.CheckHeader(tag, false); }
+// A fixed-size chunk when it is next; a damaged one is reported.
+Chunk ReadFixed(OrnFileLoader& loader, Orn_Channel* channel, const char* tag, void* dst, unsigned long size) {
+  if (!loader.CheckHeader(tag, false)) return Chunk::kAbsent;
+  return vel::ReadRecordChunk(loader, tag, dst, size, channel, kCorrupt) ? Chunk::kRead : Chunk::kCorrupt;
+}
+
+void ReportMissing(Orn_Channel* channel, const char* tag) {
+  char text[40];
+  std::snprintf(text, sizeof text, "Couldn't find %.4s header", tag);
+  if (channel->engine) channel->engine->errorFunctor(text);
+}
+
+// A chunk the record cannot do without: false when it is absent (reported
+// as such) or damaged.
+bool ReadRequired(OrnFileLoader& loader, Orn_Channel* channel, const char* tag, void* dst, unsigned long size) {
+  switch (ReadFixed(loader, channel, tag, dst, size)) {
+    case Chunk::kRead: return true;
+    case Chunk::kAbsent: ReportMissing(channel, tag); return false;
+    case Chunk::kCorrupt: return false;
+  }
+  return false;
+}
 }  // namespace
 
 bool Vel_DX8_ObjectDataChannel::SaveChannel(OrnFileSaver& saver) {
@@ -83,47 +110,39 @@ bool Vel_DX8_ObjectDataChannel::SaveChannel(OrnFileSaver& saver) {
 
 bool Vel_DX8_ObjectDataChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   if (!Orn_Channel::LoadChannel(loader, group)) return false;
-  auto missing = [this](const char* text) {
-    if (engine) engine->errorFunctor(text);
-    return false;
-  };
-  auto corrupt = [this](const char* tag) {
-    if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: Corrupt chunk", tag);
-    return false;
-  };
-
   // A second load replaces the mesh of the first.
   EmptyMesh();
   int32_t count = 0;
-  switch (vel::ReadChunk(loader, "VRCO", &count, sizeof count)) {
-    case vel::ChunkRead::kRead: break;
-    case vel::ChunkRead::kAbsent: missing("Couldn't find VRCO header"); return true;
-    case vel::ChunkRead::kCorrupt: return corrupt("VRCO");
+  switch (ReadFixed(loader, this, "VRCO", &count, sizeof count)) {
+    case Chunk::kRead: break;
+    case Chunk::kAbsent: ReportMissing(this, "VRCO"); return true;  // an empty mesh; the group goes on
+    case Chunk::kCorrupt: return false;
   }
   uint32_t format = 0;
-  switch (vel::ReadChunk(loader, "VRFL", &format, sizeof format)) {
-    case vel::ChunkRead::kRead: break;
-    case vel::ChunkRead::kAbsent: return missing("Couldn't find VRFL header");
-    case vel::ChunkRead::kCorrupt: return corrupt("VRFL");
-  }
+  if (!ReadRequired(loader, this, "VRFL", &format, sizeof format)) return false;
   vertexCount_ = count;
   vertexFormat_ = format;
-  if (!LoadAttributes(loader, format) || !LoadIndices(loader)) return false;
+  if (!LoadAttributes(loader, format)) return false;
 
-  int32_t polygonType = 0;
-  switch (vel::ReadChunk(loader, "POTY", &polygonType, sizeof polygonType)) {
-    case vel::ChunkRead::kRead: polygonType_ = polygonType; break;
-    case vel::ChunkRead::kAbsent: return missing("Couldn't find POTY header");
-    case vel::ChunkRead::kCorrupt: return corrupt("POTY");
+  int32_t indexCount = 0;
+  if (!ReadRequired(loader, this, "POCO", &indexCount, sizeof indexCount)) return false;
+  indexCount_ = indexCount;
+  switch (LoadArray(loader, this, "PODA", indices_, indicesLength_, indexCount)) {
+    case Chunk::kRead: break;
+    case Chunk::kAbsent: ReportMissing(this, "PODA"); return false;
+    case Chunk::kCorrupt: return false;
   }
+  int32_t polygonType = 0;
+  if (!ReadRequired(loader, this, "POTY", &polygonType, sizeof polygonType)) return false;
+  polygonType_ = polygonType;
   int32_t modes[2];
-  switch (vel::ReadChunk(loader, "POTM", modes, sizeof modes)) {
-    case vel::ChunkRead::kRead:
+  switch (ReadFixed(loader, this, "POTM", modes, sizeof modes)) {
+    case Chunk::kRead:
       mappingMode_[0] = modes[0];
       mappingMode_[1] = modes[1];
       break;
-    case vel::ChunkRead::kAbsent: break;
-    case vel::ChunkRead::kCorrupt: return corrupt("POTM");
+    case Chunk::kAbsent: break;
+    case Chunk::kCorrupt: return false;
   }
   if (vertexCount_ > 0) CreateVertexBuffer();
   return true;
@@ -135,70 +154,51 @@ bool Vel_DX8_ObjectDataChannel::LoadAttributes(OrnFileLoader& loader, uint32_t f
   // arrays be made for the attributes whose chunk is absent, so that a count
   // read from a file never sizes memory the file does not back.
   bool backed = false;
-  bool corrupt = false;
-  const char* corruptTag = nullptr;
-  auto read = [&](const char* tag, auto*& array, int32_t& length, bool* absent) {
-    switch (LoadArray(loader, tag, array, length, count)) {
-      case vel::ChunkRead::kRead: backed = true; break;
-      case vel::ChunkRead::kAbsent: *absent = true; break;
-      case vel::ChunkRead::kCorrupt:
-        if (!corrupt) corruptTag = tag;
-        corrupt = true;
-        break;
-    }
-  };
-  auto readAdjustment = [&](int set) {
-    VertTUVOffset adjustment;
-    switch (vel::ReadChunk(loader, "VTOP", &adjustment, sizeof adjustment)) {
-      case vel::ChunkRead::kRead:
-        if (uvAdjustment_[set]) *uvAdjustment_[set] = adjustment;
-        break;
-      case vel::ChunkRead::kAbsent: break;
-      case vel::ChunkRead::kCorrupt:
-        if (!corrupt) corruptTag = "VTOP";
-        corrupt = true;
-        break;
-    }
-  };
-
   bool absent[5] = {};  // position, normal, UV set 1, UV set 2, colour
+  auto data = [&](const char* tag, auto*& array, int32_t& length, bool& isAbsent) {
+    const Chunk read = LoadArray(loader, this, tag, array, length, count);
+    backed = backed || read == Chunk::kRead;
+    isAbsent = read == Chunk::kAbsent;
+    return read != Chunk::kCorrupt;
+  };
+  auto adjustment = [&](int set) {
+    VertTUVOffset read;
+    const Chunk chunk = ReadFixed(loader, this, "VTOP", &read, sizeof read);
+    if (chunk == Chunk::kRead && uvAdjustment_[set]) *uvAdjustment_[set] = read;
+    return chunk != Chunk::kCorrupt;
+  };
+  auto next = [&](const char* tag) { return loader.CheckHeader(tag, false); };
+
   if (format & D3DFVF_XYZ) {
     usePosition_ = true;
-    if (!HasNext(loader, "VPDA")) {
-      if (engine) engine->errorFunctor("Couldn't find VPDA header");
+    if (!next("VPDA")) {
+      ReportMissing(this, "VPDA");
       return false;
     }
-    read("VPDA", positions_, positionsLength_, &absent[0]);
+    if (!data("VPDA", positions_, positionsLength_, absent[0])) return false;
   }
-  if (!corrupt && (format & D3DFVF_NORMAL)) {
+  if (format & D3DFVF_NORMAL) {
     useNormal_ = true;
-    read("VNDA", normals_, normalsLength_, &absent[1]);
+    if (!data("VNDA", normals_, normalsLength_, absent[1])) return false;
   }
   const int sets = (format & D3DFVF_TEX2) ? 2 : (format & D3DFVF_TEX1) ? 1 : 0;
-  if (!corrupt && sets >= 1) {
+  if (sets >= 1) {
     useUVSet1_ = true;
-    read("VTDA", uvSet1_, uvSet1Length_, &absent[2]);
-    if (!corrupt) readAdjustment(0);
+    if (!data("VTDA", uvSet1_, uvSet1Length_, absent[2]) || !adjustment(0)) return false;
   }
   // A mesh saved with UV set 2 on and UV set 1 off has a format without
   // texture bits followed by the pair of set 2: it comes back into set 2.
-  if (!corrupt && (sets == 2 || (sets == 0 && (HasNext(loader, "VTDA") || HasNext(loader, "VTOP"))))) {
+  if (sets == 2 || (sets == 0 && (next("VTDA") || next("VTOP")))) {
     useUVSet2_ = true;
-    read("VTDA", uvSet2_, uvSet2Length_, &absent[3]);
-    if (!corrupt) readAdjustment(1);
+    if (!data("VTDA", uvSet2_, uvSet2Length_, absent[3]) || !adjustment(1)) return false;
   }
-  if (!corrupt && (format & D3DFVF_DIFFUSE)) {
+  if (format & D3DFVF_DIFFUSE) {
     useColor_ = true;
-    read("VCDA", colors_, colorsLength_, &absent[4]);
-  }
-  if (corrupt) {
-    if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: Corrupt chunk", corruptTag);
-    return false;
+    if (!data("VCDA", colors_, colorsLength_, absent[4])) return false;
   }
 
   // Attributes in use whose data is absent start as zero records.
-  const bool anyAbsent = absent[1] || absent[2] || absent[3] || absent[4];
-  if (count > 0 && anyAbsent) {
+  if (count > 0 && (absent[1] || absent[2] || absent[3] || absent[4])) {
     if (!backed) {
       if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: No vertex data for the vertex count", count);
       return false;
@@ -209,28 +209,4 @@ bool Vel_DX8_ObjectDataChannel::LoadAttributes(OrnFileLoader& loader, uint32_t f
     if (absent[4]) mesh::AllocateZero(colors_, colorsLength_, count);
   }
   return true;
-}
-
-bool Vel_DX8_ObjectDataChannel::LoadIndices(OrnFileLoader& loader) {
-  int32_t count = 0;
-  switch (vel::ReadChunk(loader, "POCO", &count, sizeof count)) {
-    case vel::ChunkRead::kRead: break;
-    case vel::ChunkRead::kAbsent:
-      if (engine) engine->errorFunctor("Couldn't find POCO header");
-      return false;
-    case vel::ChunkRead::kCorrupt:
-      if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: Corrupt chunk", "POCO");
-      return false;
-  }
-  indexCount_ = count;
-  switch (LoadArray(loader, "PODA", indices_, indicesLength_, count)) {
-    case vel::ChunkRead::kRead: return true;
-    case vel::ChunkRead::kAbsent:
-      if (engine) engine->errorFunctor("Couldn't find PODA header");
-      return false;
-    case vel::ChunkRead::kCorrupt:
-      if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: Corrupt chunk", "PODA");
-      return false;
-  }
-  return false;
 }

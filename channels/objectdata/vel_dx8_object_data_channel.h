@@ -186,6 +186,6 @@ class Vel_DX8_ObjectDataChannel : public Vel_DX8_D3DDeviceUse {
   bool UVSetEnabled(int set) const;
   void Planar(int set, int axis);
   void CubicPerVertex(int set);
+  // Reads the attribute chunks of a record whose vertex format is `format`.
   bool LoadAttributes(OrnFileLoader& loader, uint32_t format);
-  bool LoadIndices(OrnFileLoader& loader);
 };

@@ -74,7 +74,7 @@ TEST_F(ObjectChannelTest, TheOffsetAppliesInTheObjectsOwnSpaceAndMovementIsTrack
   EXPECT_NEAR(before.z, 4, 1e-6);
 }
 
-TEST_F(ObjectChannelTest, RecordLoadsBackByteIdenticalAndDamageIsRefused) {
+TEST_F(ObjectChannelTest, RecordLoadsBackByteIdenticalAndADamagedChunkIsReported) {
   Vel_DX8_ObjectChannel* object = NewObject();
   object->SetUseFullObjectCulling(true);
   // Box from the record, rotated 45 degrees about y into world space.
@@ -104,9 +104,14 @@ TEST_F(ObjectChannelTest, RecordLoadsBackByteIdenticalAndDamageIsRefused) {
   // A block of the wrong size.
   for (size_t i = 0; i + 4 <= record.size(); ++i)
     if (std::memcmp(&record[i], "OBMA", 4) == 0) record[i + 4] = 8;
-  LoadRecord(vel::kObjectType, record, &loaded);
-  EXPECT_FALSE(loaded);
-  EXPECT_TRUE(messages.HasPart("Vel_DX8_ObjectChannel::LoadChannel: Corrupt chunk"));
+  copy = vel::As<Vel_DX8_ObjectChannel>(LoadRecord(vel::kObjectType, record, &loaded), vel::kObjectType);
+  EXPECT_TRUE(loaded);
+  EXPECT_TRUE(messages.HasPart("Vel_DX8_ObjectChannel::LoadChannel: Corrupt chunk OBMA"));
+  // The damaged chunk leaves its default; the others are read.
+  NextFrame();
+  copy->GetBoundingBoxMinMax(&min, &max);
+  EXPECT_EQ(min, lo);
+  EXPECT_EQ(max, D3DXVECTOR3(0, 0, 0));
 }
 
 TEST_F(ObjectChannelTest, DrawingSetsTheWorldTransformUnlessTheMatrixIsNotFinite) {
