@@ -30,6 +30,7 @@ TEST_F(SceneValueRecordsTest, ProjectionRecord) {
   EXPECT_TRUE(messages.Has("ProjectionChannel::LoadChannel: Corrupt chunk PRJV"));
   EXPECT_FLOAT_EQ(damaged->GetNearPlane(), 0.4f);
   EXPECT_FLOAT_EQ(damaged->GetZoomFactor(), 1.0f);
+  ExpectCutRecordsHandled(vel::kProjectionType, record);
 }
 
 TEST_F(SceneValueRecordsTest, GroupBufferRecordAndStamp) {
@@ -53,6 +54,7 @@ TEST_F(SceneValueRecordsTest, GroupBufferRecordAndStamp) {
   EXPECT_TRUE(loaded);
   EXPECT_TRUE(messages.Has("GroupBufferChannel::LoadChannel: Corrupt chunk GBDA"));
   EXPECT_EQ(damaged->GetData(), nullptr);
+  ExpectCutRecordsHandled(vel::kGroupBufferType, record);
 }
 
 }  // namespace

@@ -125,6 +125,7 @@ TEST_F(TextureTest, RecordLoadsBackWithItsImageAndDamageIsRefused) {
   auto* skipped = vel::As<Texture>(LoadRecord(vel::kTextureType, small, &loaded), vel::kTextureType);
   EXPECT_EQ(skipped->GetBufferSize(), 0);
   EXPECT_EQ(skipped->GetNormalMapType(), 1);
+  ExpectCutRecordsHandled(vel::kTextureType, record);
 }
 
 TEST_F(TextureTest, BytesThatDoNotDecodeAreReportedOnceAndDrawUntextured) {
