@@ -52,145 +52,109 @@ unsigned short Vel_DX8_ObjectDataChannel::GetIndexes(unsigned long pos) {
 }
 
 // ---------------------------------------------------------------------------
-// Positions
+// Attributes. Array setters copy vertex-count records (none when the count is
+// 0); element setters store inside the count, making a zero-filled array
+// first only for positions, normals and colours; getters answer the zero
+// record outside the count or the array.
+
+template <class T>
+void Vel_DX8_ObjectDataChannel::StoreArray(T*& array, int32_t& length, const T* source) {
+  mesh::CopyFrom(array, length, source, vertexCount_);
+  DataChanged();
+}
+
+template <class T>
+void Vel_DX8_ObjectDataChannel::StoreRecord(T*& array, int32_t& length, const T& value, int index, bool allocate) {
+  mesh::SetElement(array, length, vertexCount_, index, value, allocate);
+  DataChanged();
+}
+
+template <class T>
+T Vel_DX8_ObjectDataChannel::Record(const T* array, int32_t length, unsigned long index) const {
+  return mesh::GetElement(array, length, vertexCount_, index);
+}
+
+static_assert(sizeof(D3DXVECTOR3) == sizeof(VertPos) && sizeof(D3DXVECTOR3) == sizeof(VertNormal));
 
 void Vel_DX8_ObjectDataChannel::SetVertexPosition(D3DXVECTOR3 position, int index) {
   SetVertexPosition(ToPos(position), index);
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexPosition(D3DXVECTOR3* positions) {
-  static_assert(sizeof(D3DXVECTOR3) == sizeof(VertPos));
   SetVertexPosition(reinterpret_cast<VertPos*>(positions));
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexPosition(VertPos position, int index) {
-  mesh::SetElement(positions_, positionsLength_, vertexCount_, index, position, true);
-  DataChanged();
+  StoreRecord(positions_, positionsLength_, position, index, true);
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexPosition(VertPos* positions) {
-  mesh::CopyFrom(positions_, positionsLength_, positions, vertexCount_);
-  DataChanged();
+  StoreArray(positions_, positionsLength_, positions);
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexPositionUse(bool) {
   // Every mesh has positions: the flag is set whatever the argument.
   usePosition_ = true;
   DataChanged();
 }
-
 VertPos Vel_DX8_ObjectDataChannel::GetVertexPosition(unsigned long index) {
-  return mesh::GetElement(positions_, positionsLength_, vertexCount_, index);
+  return Record(positions_, positionsLength_, index);
 }
-
 D3DXVECTOR3 Vel_DX8_ObjectDataChannel::GetVertexPositionDx(unsigned long index) {
-  VertPos p = GetVertexPosition(index);
+  const VertPos p = GetVertexPosition(index);
   return D3DXVECTOR3(p.x, p.y, p.z);
 }
 
-// ---------------------------------------------------------------------------
-// Normals
-
 void Vel_DX8_ObjectDataChannel::SetVertexNormals(D3DXVECTOR3* normals) {
-  static_assert(sizeof(D3DXVECTOR3) == sizeof(VertNormal));
   SetVertexNormals(reinterpret_cast<VertNormal*>(normals));
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexNormals(VertNormal* normals) {
-  mesh::CopyFrom(normals_, normalsLength_, normals, vertexCount_);
-  DataChanged();
+  StoreArray(normals_, normalsLength_, normals);
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexNormal(D3DXVECTOR3 normal, int index) {
   SetVertexNormal(ToNormal(normal), index);
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexNormal(VertNormal normal, int index) {
-  mesh::SetElement(normals_, normalsLength_, vertexCount_, index, normal, true);
-  DataChanged();
+  StoreRecord(normals_, normalsLength_, normal, index, true);
 }
-
 void Vel_DX8_ObjectDataChannel::SetVertexNormalUse(bool use) {
   useNormal_ = use;
   DataChanged();
 }
-
 VertNormal Vel_DX8_ObjectDataChannel::GetVertexNormals(unsigned long index) {
-  return mesh::GetElement(normals_, normalsLength_, vertexCount_, index);
+  return Record(normals_, normalsLength_, index);
 }
-
 D3DXVECTOR3 Vel_DX8_ObjectDataChannel::GetVertexNormalsDx(unsigned long index) {
-  VertNormal n = GetVertexNormals(index);
+  const VertNormal n = GetVertexNormals(index);
   return D3DXVECTOR3(n.x, n.y, n.z);
 }
 
-// ---------------------------------------------------------------------------
-// Texture coordinates: element setters never make the array; the use setters
-// make or free it.
-
-void Vel_DX8_ObjectDataChannel::SetVertexTUCoords(VertTUV* coords) {
-  mesh::CopyFrom(uvSet1_, uvSet1Length_, coords, vertexCount_);
+void Vel_DX8_ObjectDataChannel::SetUVUse(VertTUV*& array, int32_t& length, bool& flag, bool use) {
+  flag = use;
+  if (!use) mesh::Free(array, length);
+  else if (!array) mesh::AllocateZero(array, length, vertexCount_);
   DataChanged();
 }
 
+void Vel_DX8_ObjectDataChannel::SetVertexTUCoords(VertTUV* coords) { StoreArray(uvSet1_, uvSet1Length_, coords); }
 void Vel_DX8_ObjectDataChannel::SetVertexTUCoord(VertTUV coord, int index) {
-  mesh::SetElement(uvSet1_, uvSet1Length_, vertexCount_, index, coord, false);
-  DataChanged();
+  StoreRecord(uvSet1_, uvSet1Length_, coord, index, false);
 }
+void Vel_DX8_ObjectDataChannel::SetVertexTUUse(bool use) { SetUVUse(uvSet1_, uvSet1Length_, useUVSet1_, use); }
+VertTUV Vel_DX8_ObjectDataChannel::GetVertexTUV(unsigned long index) { return Record(uvSet1_, uvSet1Length_, index); }
 
-void Vel_DX8_ObjectDataChannel::SetVertexTUUse(bool use) {
-  useUVSet1_ = use;
-  if (!use) mesh::Free(uvSet1_, uvSet1Length_);
-  else if (!uvSet1_) mesh::AllocateZero(uvSet1_, uvSet1Length_, vertexCount_);
-  DataChanged();
-}
-
-VertTUV Vel_DX8_ObjectDataChannel::GetVertexTUV(unsigned long index) {
-  return mesh::GetElement(uvSet1_, uvSet1Length_, vertexCount_, index);
-}
-
-void Vel_DX8_ObjectDataChannel::SetVertexTU2Coords(VertTUV* coords) {
-  mesh::CopyFrom(uvSet2_, uvSet2Length_, coords, vertexCount_);
-  DataChanged();
-}
-
+void Vel_DX8_ObjectDataChannel::SetVertexTU2Coords(VertTUV* coords) { StoreArray(uvSet2_, uvSet2Length_, coords); }
 void Vel_DX8_ObjectDataChannel::SetVertexTU2Coord(VertTUV coord, int index) {
-  mesh::SetElement(uvSet2_, uvSet2Length_, vertexCount_, index, coord, false);
-  DataChanged();
+  StoreRecord(uvSet2_, uvSet2Length_, coord, index, false);
 }
-
-void Vel_DX8_ObjectDataChannel::SetVertexTU2Use(bool use) {
-  useUVSet2_ = use;
-  if (!use) mesh::Free(uvSet2_, uvSet2Length_);
-  else if (!uvSet2_) mesh::AllocateZero(uvSet2_, uvSet2Length_, vertexCount_);
-  DataChanged();
-}
-
-VertTUV Vel_DX8_ObjectDataChannel::GetVertexTUV2(unsigned long index) {
-  return mesh::GetElement(uvSet2_, uvSet2Length_, vertexCount_, index);
-}
-
-// ---------------------------------------------------------------------------
-// Colours
+void Vel_DX8_ObjectDataChannel::SetVertexTU2Use(bool use) { SetUVUse(uvSet2_, uvSet2Length_, useUVSet2_, use); }
+VertTUV Vel_DX8_ObjectDataChannel::GetVertexTUV2(unsigned long index) { return Record(uvSet2_, uvSet2Length_, index); }
 
 void Vel_DX8_ObjectDataChannel::SetVertexColor(VertColor color, int index) {
-  mesh::SetElement(colors_, colorsLength_, vertexCount_, index, color, true);
-  DataChanged();
+  StoreRecord(colors_, colorsLength_, color, index, true);
 }
-
-void Vel_DX8_ObjectDataChannel::SetVertexColor(VertColor* colors) {
-  mesh::CopyFrom(colors_, colorsLength_, colors, vertexCount_);
-  DataChanged();
-}
-
+void Vel_DX8_ObjectDataChannel::SetVertexColor(VertColor* colors) { StoreArray(colors_, colorsLength_, colors); }
 void Vel_DX8_ObjectDataChannel::SetVertexColorUse(bool use) {
   useColor_ = use;
   DataChanged();
 }
-
-VertColor Vel_DX8_ObjectDataChannel::GetVertexColor(unsigned long index) {
-  return mesh::GetElement(colors_, colorsLength_, vertexCount_, index);
-}
+VertColor Vel_DX8_ObjectDataChannel::GetVertexColor(unsigned long index) { return Record(colors_, colorsLength_, index); }
 
 // ---------------------------------------------------------------------------
 // Flags and settings

@@ -153,9 +153,12 @@ void Vel_DX8_ObjectDataChannel::StreamTextureMatrices() {
   directGraphics_->SetRenderState(D3DRS_LOCALVIEWER, 1);
   static const D3DXMATRIX kSphereMap(0.5f, 0, 0, 0, 0, -0.5f, 0, 0, 0, 0, 0, 0, 0.5f, -0.5f, 0, 1);
   static const D3DXMATRIX kIdentity(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
-  static const int kSlotOfStage[3] = {0, 1, 1};
+  // Stage 0 takes slot 0, stages 1 and 2 both take slot 1.
+  Vel_MatrixChannel* const slots[2] = {
+      vel::As<Vel_MatrixChannel>(GetChildFromLinkPosition(0, 0), vel::kMatrixType),
+      vel::As<Vel_MatrixChannel>(GetChildFromLinkPosition(1, 0), vel::kMatrixType)};
   for (DWORD stage = 0; stage < 3; ++stage) {
-    auto* child = vel::As<Vel_MatrixChannel>(GetChildFromLinkPosition(kSlotOfStage[stage], 0), vel::kMatrixType);
+    Vel_MatrixChannel* child = slots[stage == 0 ? 0 : 1];
     D3DXMATRIX m;
     if (child) {
       m = child->GetMatrix();

@@ -82,16 +82,20 @@ Vel_DX8_ObjectDataChannel::Vel_DX8_ObjectDataChannel()
 Vel_DX8_ObjectDataChannel::~Vel_DX8_ObjectDataChannel() { FreeAll(); }
 
 void Vel_DX8_ObjectDataChannel::FreeAll() {
-  mesh::Free(positions_, positionsLength_);
-  mesh::Free(normals_, normalsLength_);
-  mesh::Free(uvSet1_, uvSet1Length_);
-  mesh::Free(uvSet2_, uvSet2Length_);
-  mesh::Free(colors_, colorsLength_);
+  FreeArrays();
   for (VertTUVOffset*& adjustment : uvAdjustment_) {
     delete adjustment;
     adjustment = nullptr;
   }
   ReleaseBuffers();
+}
+
+void Vel_DX8_ObjectDataChannel::FreeArrays() {
+  mesh::Free(positions_, positionsLength_);
+  mesh::Free(normals_, normalsLength_);
+  mesh::Free(uvSet1_, uvSet1Length_);
+  mesh::Free(uvSet2_, uvSet2Length_);
+  mesh::Free(colors_, colorsLength_);
   mesh::Free(indices_, indicesLength_);
 }
 
@@ -105,12 +109,7 @@ void Vel_DX8_ObjectDataChannel::ReleaseBuffers() {
 }
 
 void Vel_DX8_ObjectDataChannel::EmptyMesh() {
-  mesh::Free(positions_, positionsLength_);
-  mesh::Free(normals_, normalsLength_);
-  mesh::Free(uvSet1_, uvSet1Length_);
-  mesh::Free(uvSet2_, uvSet2Length_);
-  mesh::Free(colors_, colorsLength_);
-  mesh::Free(indices_, indicesLength_);
+  FreeArrays();
   ReleaseBuffers();
   vertexCount_ = indexCount_ = 0;
   usePosition_ = useNormal_ = useUVSet1_ = useUVSet2_ = useColor_ = false;

@@ -159,13 +159,17 @@ class Vel_DX8_ObjectDataChannel : public Vel_DX8_D3DDeviceUse {
   int32_t builtVertexCount_;
   int32_t builtIndexCount_;
 
- private:
-  // The mesh data changed: a build that failed may succeed now.
+  // The mesh data changed: a build that failed may succeed now. A derived
+  // class that writes the arrays itself calls it too.
   void DataChanged() { buildFailed_ = false; }
+
+ private:
   // Frees the arrays and buffers and empties the mesh, as Release does.
   void EmptyMesh();
   // Frees the arrays, the adjustment records and the buffers.
   void FreeAll();
+  // Frees the attribute arrays and the index array.
+  void FreeArrays();
   // Releases both device buffers.
   void ReleaseBuffers();
   // Builds the buffers when they are not valid and no build has failed since
@@ -181,6 +185,16 @@ class Vel_DX8_ObjectDataChannel : public Vel_DX8_D3DDeviceUse {
   // The coordinates and the length of UV set `set` (0 UV set 1, else UV set 2).
   VertTUV* UVArray(int set) const { return set == 0 ? uvSet1_ : uvSet2_; }
   int32_t UVLength(int set) const { return set == 0 ? uvSet1Length_ : uvSet2Length_; }
+  // The use setter of a UV set: on makes a zero-filled array when there is
+  // none, off frees it.
+  void SetUVUse(VertTUV*& array, int32_t& length, bool& flag, bool use);
+  // The array setter, element setter and getter of every attribute.
+  template <class T>
+  void StoreArray(T*& array, int32_t& length, const T* source);
+  template <class T>
+  void StoreRecord(T*& array, int32_t& length, const T& value, int index, bool allocate);
+  template <class T>
+  T Record(const T* array, int32_t length, unsigned long index) const;
   // Set 0 and 1 need the set's use flag; other set numbers address UV set 2
   // without that test.
   bool UVSetEnabled(int set) const;

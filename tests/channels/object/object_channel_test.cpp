@@ -45,35 +45,6 @@ TEST_F(ObjectChannelTest, TypeAndSlots) {
   EXPECT_EQ(object->GetOrientation(), matrix);
 }
 
-TEST_F(ObjectChannelTest, TheOffsetAppliesInTheObjectsOwnSpaceAndMovementIsTracked) {
-  Vel_DX8_ObjectChannel* object = NewObject();
-  D3DXMATRIX turn;
-  D3DXMatrixRotationY(&turn, static_cast<float>(M_PI / 2));
-  Vel_MatrixChannel* placement = NewMatrix(turn * Translation(0, 0, 5));
-  ASSERT_TRUE(Link(object, placement, 0));
-  ASSERT_TRUE(Link(object, NewMatrix(Translation(1, 0, 0)), 1));
-  NextFrame();
-  // The offset (1, 0, 0) is turned with the object: it points along -z.
-  D3DXMATRIX m = object->GetObjectMatrix();
-  EXPECT_NEAR(m._41, 0, 1e-6);
-  EXPECT_NEAR(m._43, 4, 1e-6);
-  EXPECT_EQ(object->GetDeltaMovement(), D3DXVECTOR3(0, 0, 0));
-
-  // Within a frame the matrix is computed once; the next frame sees the move.
-  placement->SetMatrix(Translation(2, 0, 5));
-  EXPECT_NEAR(object->GetObjectMatrix()._43, 4, 1e-6);
-  NextFrame();
-  m = object->GetObjectMatrix();
-  EXPECT_NEAR(m._41, 3, 1e-6);
-  EXPECT_NEAR(m._43, 5, 1e-6);
-  const D3DXVECTOR3 delta = object->GetDeltaMovement();
-  EXPECT_NEAR(delta.x, 3, 1e-6);
-  EXPECT_NEAR(delta.z, 1, 1e-6);
-  const D3DXVECTOR3 before = object->GetPosition();
-  EXPECT_NEAR(before.x, 0, 1e-6);
-  EXPECT_NEAR(before.z, 4, 1e-6);
-}
-
 TEST_F(ObjectChannelTest, RecordLoadsBackByteIdenticalAndADamagedChunkIsReported) {
   Vel_DX8_ObjectChannel* object = NewObject();
   object->SetUseFullObjectCulling(true);

@@ -88,6 +88,7 @@ TEST_F(ObjectDrawTest, TheObjectMatrixPlacesItsSurfacesAndTheOffsetTurnsWithTheO
   Vel_MatrixChannel* placement = Place(0, turn);
   Place(1, offset);
   Image image = Draw(1);
+  EXPECT_EQ(object->GetDeltaMovement(), D3DXVECTOR3(0, 0, 0));
   EXPECT_RGB_NEAR(At(image, 0, 0.5f), 0, 255, 0, 1);
   EXPECT_RGB_NEAR(At(image, 0.2f, 0.5f), 0, 255, 0, 1);
   EXPECT_RGB_NEAR(At(image, 0.5f, 0), 0, 0, 0, 1);
@@ -100,9 +101,11 @@ TEST_F(ObjectDrawTest, TheObjectMatrixPlacesItsSurfacesAndTheOffsetTurnsWithTheO
   image = Draw(1);
   EXPECT_RGB_NEAR(At(image, -0.5f, -0.5f), 0, 255, 0, 1);
   EXPECT_RGB_NEAR(At(image, 0, 0.5f), 0, 0, 0, 1);
+  // The movement since the previous frame, and where it started.
   const D3DXVECTOR3 delta = object->GetDeltaMovement();
   EXPECT_NEAR(delta.x, -0.5f, 1e-6);
   EXPECT_NEAR(delta.y, -1, 1e-6);
+  EXPECT_NEAR(object->GetPosition().y, 0.5f, 1e-6);
 }
 
 TEST_F(ObjectDrawTest, WithFullCullingABoxOutsideTheFrustumIsNotDrawn) {

@@ -62,23 +62,6 @@ class MeshRecordTest : public MeshTest {
   }
 };
 
-TEST_F(MeshRecordTest, TypeSlotsAndStatisticsValues) {
-  Vel_DX8_ObjectDataChannel* mesh = NewMesh();
-  ASSERT_NE(mesh, nullptr);
-  ChannelType type = mesh->GetChannelType();
-  EXPECT_STREQ(type.name, "DX8 3D ObjectData");
-  EXPECT_EQ(type.baseType, vel::kObjectDataType);
-  EXPECT_STREQ(mesh->GetChannelName(), "DX8 3D ObjectData");
-  Orn_Channel* matrix = Create(vel::kMatrixType);
-  EXPECT_TRUE(Link(mesh, matrix, 0));
-  EXPECT_TRUE(Link(mesh, matrix, 1));
-  EXPECT_EQ(mesh->GetChildFromLinkPosition(1, 0), matrix);
-  EXPECT_NE(Statistic("Vel_ObjectData_VertexCount"), nullptr);
-  EXPECT_NE(Statistic("Vel_ObjectData_PolyCount"), nullptr);
-  EXPECT_EQ(mesh->GetPolygonType(), 4);
-  EXPECT_EQ(mesh->GetTUVOffSet(0).scaleU, 1.0f);
-}
-
 TEST_F(MeshRecordTest, WritesPastAnArrayGrowItAndReadsStayInside) {
   Vel_DX8_ObjectDataChannel* mesh = NewMesh();
   mesh->SetVertexCount(2);
@@ -92,21 +75,12 @@ TEST_F(MeshRecordTest, WritesPastAnArrayGrowItAndReadsStayInside) {
   EXPECT_EQ(mesh->GetVertexNormals(3).z, 6.0f);
   EXPECT_EQ(mesh->GetVertexNormals(4).z, 0.0f);
 
-  // UV element setters never make an array; the use setter does.
-  mesh->SetVertexTUCoord(VertTUV{1, 1}, 0);
-  EXPECT_EQ(mesh->GetVertexTUV(0).u, 0.0f);
-  mesh->SetVertexTUUse(true);
-  mesh->SetVertexTUCoord(VertTUV{1, 1}, 3);
-  EXPECT_EQ(mesh->GetVertexTUV(3).u, 1.0f);
-
   // Positions follow the count: leading ones kept, new ones zero.
   mesh->SetVertexPosition(VertPos{7, 7, 7}, 1);
   mesh->SetVertexCount(2);
   mesh->SetVertexCount(3);
   EXPECT_EQ(mesh->GetVertexPosition(1).x, 7.0f);
   EXPECT_EQ(mesh->GetVertexPosition(2).x, 0.0f);
-  mesh->SetVertexPositionUse(false);
-  EXPECT_TRUE(mesh->GetVertexPositionUse());
 
   // An index count raised after the indices were set: writes below it grow
   // the index array, writes at or past it are refused and reported.
