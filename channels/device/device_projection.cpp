@@ -4,6 +4,7 @@
 #include "device/vel_dx8_direct_graphics_channel.h"
 
 #include "engine_interface.h"
+#include "vel_project_values.h"
 
 #include <climits>
 #include <cmath>
@@ -15,16 +16,11 @@ namespace {
 constexpr float kHalfWidth = 0.21543333f;
 constexpr float kHalfHeight = 0.1611f;
 
-bool IsFinite(const D3DXMATRIX& m) {
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c)
-      if (!std::isfinite(m.m[r][c])) return false;
-  return true;
-}
-
-D3DXMATRIX Identity() {
+// The device's transform, the identity without a device.
+D3DXMATRIX Transform(IDirect3DDevice8* device, D3DTRANSFORMSTATETYPE which) {
   D3DXMATRIX m;
   D3DXMatrixIdentity(&m);
+  if (device) device->GetTransform(which, &m);
   return m;
 }
 
@@ -50,7 +46,7 @@ void Vel_DX8_DirectGraphicsChannel::SetProjectionMatrix(float nearPlane, float f
 
   // A zoom of 0 or a far plane on the near plane gives no usable matrix: the
   // projection in force stays, and the fault is reported once.
-  if (!IsFinite(m)) {
+  if (!vel::AllFinite(m)) {
     if (!projectionRefused_ && engine) {
       engine->errorFunctor("Cound't set projection");
       engine->errorFunctor("Vel_DX8_DirectGraphicsChannel::SetProjectionMatrix: No finite projection for zoom",
@@ -68,7 +64,7 @@ void Vel_DX8_DirectGraphicsChannel::SetProjectionMatrix(float nearPlane, float f
 
 void Vel_DX8_DirectGraphicsChannel::SetProjectionMatrix(D3DXMATRIX& matrix) {
   if (!device_) return;
-  if (!IsFinite(matrix)) {
+  if (!vel::AllFinite(matrix)) {
     if (!projectionRefused_ && engine) engine->errorFunctor("Cound't set projection2");
     projectionRefused_ = true;
     return;
@@ -80,23 +76,9 @@ void Vel_DX8_DirectGraphicsChannel::SetProjectionMatrix(D3DXMATRIX& matrix) {
 float Vel_DX8_DirectGraphicsChannel::GetCurrentZoomFactor() { return zoomFactor_; }
 ProjectionInfo Vel_DX8_DirectGraphicsChannel::GetProjectionInformation() { return projectionInfo_; }
 
-D3DXMATRIX Vel_DX8_DirectGraphicsChannel::GetProjectionMatrix() {
-  D3DXMATRIX m = Identity();
-  if (device_) device_->GetTransform(D3DTS_PROJECTION, &m);
-  return m;
-}
-
-D3DXMATRIX Vel_DX8_DirectGraphicsChannel::GetCameraMatrix() {
-  D3DXMATRIX m = Identity();
-  if (device_) device_->GetTransform(D3DTS_VIEW, &m);
-  return m;
-}
-
-D3DXMATRIX Vel_DX8_DirectGraphicsChannel::GetWorldMatrix() {
-  D3DXMATRIX m = Identity();
-  if (device_) device_->GetTransform(D3DTS_WORLD, &m);
-  return m;
-}
+D3DXMATRIX Vel_DX8_DirectGraphicsChannel::GetProjectionMatrix() { return Transform(device_, D3DTS_PROJECTION); }
+D3DXMATRIX Vel_DX8_DirectGraphicsChannel::GetCameraMatrix() { return Transform(device_, D3DTS_VIEW); }
+D3DXMATRIX Vel_DX8_DirectGraphicsChannel::GetWorldMatrix() { return Transform(device_, D3DTS_WORLD); }
 
 void Vel_DX8_DirectGraphicsChannel::CalcFrustumPlanes() {
   D3DXMATRIX view = GetCameraMatrix();

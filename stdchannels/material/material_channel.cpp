@@ -7,7 +7,9 @@
 #include "floatvalue/vel_float_channel.h"
 #include "vectorvalue/vel_vector_channel.h"
 #include "vel_child_access.h"
+#include "vel_child_slots.h"
 #include "vel_chunk_records.h"
+#include "vel_project_values.h"
 #include "vel_type_guids.h"
 
 #include <cmath>
@@ -19,20 +21,8 @@ static_assert(sizeof(D3DMATERIAL8) == 68, "the saved material is 68 bytes");
 namespace {
 
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kMaterialType);
-    record.SetName("DX8 Material");
-    record.baseType = vel::kMaterialType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("DX8 Material", vel::kMaterialType, vel::kMaterialType);
   return type;
-}
-
-void DeclareSlot(Orn_Channel* channel, int slot, const GUID& type, const char* typeName, const char* label) {
-  ChildCreation declaration(type, slot, label);
-  declaration.acceptedType.SetName(typeName);
-  declaration.acceptedType.baseType = kWildcardGuid;
-  channel->SetChildCreateType(declaration, slot);
 }
 
 // The colour of a vector child in place of `own` (its alpha stays), when the
@@ -54,12 +44,8 @@ void TakeFloat(Orn_Channel* parent, int slot, float* own) {
   if (std::isfinite(v)) *own = v;
 }
 
-bool AllFinite(const D3DMATERIAL8& m) {
-  const float* f = &m.Diffuse.r;
-  for (int i = 0; i < 17; ++i)
-    if (!std::isfinite(f[i])) return false;
-  return true;
-}
+// The material's 17 floats: four colours and the power.
+bool AllFinite(const D3DMATERIAL8& m) { return vel::AllFinite(&m.Diffuse.r, 17); }
 
 }  // namespace
 
@@ -70,12 +56,12 @@ MaterialChannel::MaterialChannel() : material_{}, directGraphics_(nullptr) {
   material_.Emissive = {0.0f, 0.0f, 0.0f, 1.0f};
   SetChannelName("DX8 Material");
   SetChildCreationCount(kSlotCount);
-  DeclareSlot(this, kDiffuse, vel::kVectorType, "Value Vector", "Diffuse");
-  DeclareSlot(this, kAmbient, vel::kVectorType, "Value Vector", "Ambient");
-  DeclareSlot(this, kSpecular, vel::kVectorType, "Value Vector", "Specular");
-  DeclareSlot(this, kEmissive, vel::kVectorType, "Value Vector", "Emissive");
-  DeclareSlot(this, kPower, vel::kFloatType, "Value", "Power");
-  DeclareSlot(this, kAlpha, vel::kFloatType, "Value", "Alpha");
+  vel::DeclareSlot(this, kDiffuse, vel::kVectorType, "Value Vector", "Diffuse");
+  vel::DeclareSlot(this, kAmbient, vel::kVectorType, "Value Vector", "Ambient");
+  vel::DeclareSlot(this, kSpecular, vel::kVectorType, "Value Vector", "Specular");
+  vel::DeclareSlot(this, kEmissive, vel::kVectorType, "Value Vector", "Emissive");
+  vel::DeclareSlot(this, kPower, vel::kFloatType, "Value", "Power");
+  vel::DeclareSlot(this, kAlpha, vel::kFloatType, "Value", "Alpha");
   if (engine)
     directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(vel::kDeviceType, nullptr),
                                                              vel::kDeviceType);

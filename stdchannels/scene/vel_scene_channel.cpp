@@ -6,6 +6,7 @@
 #include "file_saver.h"
 #include "object/vel_dx8_object_channel.h"
 #include "vel_child_access.h"
+#include "vel_child_slots.h"
 #include "vel_chunk_records.h"
 #include "vel_type_guids.h"
 
@@ -14,12 +15,7 @@
 namespace {
 
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kSceneType);
-    record.SetName("Scene");
-    record.baseType = vel::kSceneType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("Scene", vel::kSceneType, vel::kSceneType);
   return type;
 }
 

@@ -8,6 +8,7 @@
 #include "objectdata/vel_dx8_object_data_channel.h"
 #include "texture/vel_dx8_texture.h"
 #include "vel_child_access.h"
+#include "vel_child_slots.h"
 #include "vel_chunk_records.h"
 #include "vel_type_guids.h"
 
@@ -17,21 +18,8 @@
 namespace {
 
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kSurfaceType);
-    record.SetName("DX8 Surface");
-    record.baseType = vel::kSurfaceType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("DX8 Surface", vel::kSurfaceType, vel::kSurfaceType);
   return type;
-}
-
-void DeclareSlot(Orn_Channel* channel, int slot, int link, const GUID& type, const char* typeName,
-                 const char* label) {
-  ChildCreation declaration(type, link, label);
-  declaration.acceptedType.SetName(typeName);
-  declaration.acceptedType.baseType = kWildcardGuid;
-  channel->SetChildCreateType(declaration, slot);
 }
 
 uint8_t Flag(bool on) { return on ? 1 : 0; }
@@ -42,9 +30,13 @@ bool InStage(int stage) { return stage >= 0 && stage < Vel_DX8_SurfaceChannel::k
 Vel_DX8_SurfaceChannel::Vel_DX8_SurfaceChannel() : drawEnabled_(directGraphics_ != nullptr), settings_{} {
   SetChannelName("DX8 Surface");
   SetChildCreationCount(3);
-  DeclareSlot(this, kObjectDataSlot, 0, vel::kObjectDataType, "Object Data Channel", "ObjectData");
-  DeclareSlot(this, kMaterialSlot, 1, vel::kMaterialType, "DX8 Material", "DX8 Material");
-  DeclareSlot(this, kTexturesSlot, -1, vel::kTextureType, "Texture Channel", "Textures");
+  vel::DeclareSlot(this, kObjectDataSlot, vel::kObjectDataType, "Object Data Channel", "ObjectData");
+  vel::DeclareSlot(this, kMaterialSlot, vel::kMaterialType, "DX8 Material", "DX8 Material");
+  // Any number of textures, bound to stages in link order.
+  ChildCreation textures(vel::kTextureType, -1, "Textures");
+  textures.acceptedType.SetName("Texture Channel");
+  textures.acceptedType.baseType = kWildcardGuid;
+  SetChildCreateType(textures, kTexturesSlot);
 
   // Opaque, depth-tested and depth-writing; stage 0 modulates the texture
   // with the lit colour (colour and alpha), later stages modulate the colour

@@ -286,11 +286,3 @@ int32_t ChunkInt(const SavedChunk& chunk) {
   return value;
 }
 
-std::vector<char> SaveRecord(EngineInterface* engine, Orn_Channel* channel) {
-  OrnFileSaver saver(engine);
-  saver.OpenMemory();
-  channel->SaveChannel(saver);
-  saver.CloseMemory();
-  if (!saver.GetBuffer()) return {};
-  return std::vector<char>(saver.GetBuffer(), saver.GetBuffer() + saver.GetBufferSize());
-}

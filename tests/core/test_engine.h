@@ -6,6 +6,7 @@
 #pragma once
 
 #include "captured_messages.h"
+#include "saved_record.h"
 #include "channel_internal.h"
 #include "engine_interface.h"
 #include "guid_util.h"
@@ -124,8 +125,6 @@ struct SavedChunk {
 // Splits saved bytes into chunks; ORNG is the one bare tag.
 std::vector<SavedChunk> ParseChunks(const std::vector<char>& bytes);
 int32_t ChunkInt(const SavedChunk& chunk);
-// What a channel's SaveChannel writes.
-std::vector<char> SaveRecord(EngineInterface* engine, Orn_Channel* channel);
 
 // A description of a group that two groups share when they hold the same
 // slots, types, names, interface types, values, child entries and links.

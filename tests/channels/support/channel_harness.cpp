@@ -1,7 +1,7 @@
 #include "channel_harness.h"
 
 #include "file_loader.h"
-#include "file_saver.h"
+#include "saved_record.h"
 #include "win32/window.h"
 
 #include <algorithm>
@@ -144,14 +144,7 @@ void ChannelHarness::RunFrames(Orn_Channel* start, int n) {
   for (int i = 0; i < n; ++i) Frame(start);
 }
 
-std::vector<char> ChannelHarness::SaveRecord(Orn_Channel* channel) {
-  OrnFileSaver saver(engine);
-  saver.OpenMemory();
-  channel->SaveChannel(saver);
-  saver.CloseMemory();
-  if (!saver.GetBuffer()) return {};
-  return std::vector<char>(saver.GetBuffer(), saver.GetBuffer() + saver.GetBufferSize());
-}
+std::vector<char> ChannelHarness::SaveRecord(Orn_Channel* channel) { return ::SaveRecord(engine, channel); }
 
 Orn_Channel* ChannelHarness::LoadRecord(const GUID& type, std::vector<char> record, bool* loaded) {
   Orn_Channel* channel = Create(type);
