@@ -9,15 +9,6 @@
 #include <algorithm>
 #include <new>
 
-// The light plug-in links this one, not the other way round: the calls back
-// into a light go without the sanitizers' dynamic-type check, whose type
-// information lives in the light's library.
-#if defined(__has_attribute) && __has_attribute(no_sanitize)
-#define KELVANE_CALLS_BACK_LIGHTS __attribute__((no_sanitize("vptr")))
-#else
-#define KELVANE_CALLS_BACK_LIGHTS
-#endif
-
 namespace {
 ChannelType& TypeRecord() {
   static ChannelType type = vel::MakeTypeRecord("Light Manager", vel::kLightManagerType, vel::kLightManagerType);
@@ -44,11 +35,10 @@ Vel_DX8_DirectGraphicsChannel* LightManagerChannel::Device() {
 void LightManagerChannel::ReportRefused(Vel_DX8_LightInstanceChannel* light, const char* text) {
   if (!refused_.insert(light).second || !engine) return;
   engine->errorFunctor(text);
-  const char* name = static_cast<Orn_Channel*>(light)->GetChannelName();
-  if (name) engine->errorFunctor("Channel : ", name);
+  if (light->GetChannelName()) engine->errorFunctor("Channel : ", light->GetChannelName());
 }
 
-KELVANE_CALLS_BACK_LIGHTS void LightManagerChannel::EnableLight(Vel_DX8_LightInstanceChannel* light) {
+void LightManagerChannel::EnableLight(Vel_DX8_LightInstanceChannel* light) {
   if (!light) return;
   light->SetLightID(-1);
   Vel_DX8_DirectGraphicsChannel* graphics = Device();
@@ -72,7 +62,7 @@ KELVANE_CALLS_BACK_LIGHTS void LightManagerChannel::EnableLight(Vel_DX8_LightIns
   light->SetLightID(index);
 }
 
-KELVANE_CALLS_BACK_LIGHTS void LightManagerChannel::DisableLight(Vel_DX8_LightInstanceChannel* light) {
+void LightManagerChannel::DisableLight(Vel_DX8_LightInstanceChannel* light) {
   if (!light) return;
   for (int index = 0; index < kMaxLights; ++index) {
     if (lights_[index] != light) continue;
