@@ -8,7 +8,10 @@
 // the order declared here.
 #pragma once
 
+#include "engine_interface.h"
 #include "orn_channel.h"
+#include "vel_child_access.h"
+#include "vel_type_guids.h"
 
 #include <d3d8/d3d8.h>
 #include <d3dx8/d3dx8math.h>
@@ -122,3 +125,12 @@ class Vel_DX8_DirectGraphicsChannel : public Orn_Channel {
   // Drops the device after every live device user has dropped its objects.
   void DropDevice();
 };
+
+namespace vel {
+// The engine's one device channel, made on the first request; null without
+// an engine or when the device plug-in is missing.
+inline Vel_DX8_DirectGraphicsChannel* DeviceChannel(EngineInterface* engine) {
+  return engine ? As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(kDeviceType, nullptr), kDeviceType)
+                : nullptr;
+}
+}  // namespace vel

@@ -37,8 +37,7 @@ const Orn_Channel* LinkedAt(Orn_Channel* channel, int i) {
 
 Vel_DX8_D3DDeviceUse::Vel_DX8_D3DDeviceUse() : directGraphics_(nullptr) {
   LiveUsers().insert(this);
-  if (!engine) return;
-  directGraphics_ = static_cast<Vel_DX8_DirectGraphicsChannel*>(engine->GetUniqueChannel(vel::kDeviceType, nullptr));
+  directGraphics_ = vel::DeviceChannel(engine);
   if (!directGraphics_) return;
   // Reuse a link left blank by a user that has gone, so the slot does not
   // grow without end while users come and go. The slot's links precede its

@@ -62,9 +62,7 @@ MaterialChannel::MaterialChannel() : material_{}, directGraphics_(nullptr) {
   vel::DeclareSlot(this, kEmissive, vel::kVectorType, "Value Vector", "Emissive");
   vel::DeclareSlot(this, kPower, vel::kFloatType, "Value", "Power");
   vel::DeclareSlot(this, kAlpha, vel::kFloatType, "Value", "Alpha");
-  if (engine)
-    directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(vel::kDeviceType, nullptr),
-                                                             vel::kDeviceType);
+  directGraphics_ = vel::DeviceChannel(engine);
 }
 
 MaterialChannel::~MaterialChannel() = default;

@@ -26,9 +26,7 @@ Vel_SceneChannel::Vel_SceneChannel()
   SetChannelName("Scene");
   SetChildCreationCount(1);
   SetChildCreateType(ChildCreation(kWildcardGuid, -1, "Children"), kChildrenSlot);
-  if (engine)
-    directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(vel::kDeviceType, nullptr),
-                                                             vel::kDeviceType);
+  directGraphics_ = vel::DeviceChannel(engine);
   if (!directGraphics_ && engine) engine->errorFunctor("Vel_SceneChannel: Couldn't initialize Direct Graphics !");
 }
 

@@ -124,10 +124,7 @@ void ChannelHarness::Destroy(Orn_Channel* channel) {
   if (channel) group->RemoveChannel(channel);
 }
 
-Vel_DX8_DirectGraphicsChannel* ChannelHarness::Device() {
-  return vel::As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(vel::kDeviceType, nullptr),
-                                                vel::kDeviceType);
-}
+Vel_DX8_DirectGraphicsChannel* ChannelHarness::Device() { return vel::DeviceChannel(engine); }
 
 IDirect3DDevice8* ChannelHarness::D3DDevice() {
   Vel_DX8_DirectGraphicsChannel* device = Device();
