@@ -33,9 +33,7 @@ Vel_DX8_ObjectChannel::Vel_DX8_ObjectChannel()
       worldBoxMin_(0, 0, 0),
       worldBoxMax_(0, 0, 0),
       boxComputed_(false) {
-  if (engine)
-    directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(
-        engine->GetUniqueChannel(ChannelType(vel::kDeviceType), nullptr), vel::kDeviceType);
+  directGraphics_ = vel::DeviceChannel(engine);
   if (!directGraphics_ && engine) engine->errorFunctor("Couldn't initialize Direct Graphics !");
   SetChildCreationCount(4);
   vel::DeclareSlot(this, 0, vel::kMatrixType, "Matrix", "Object Matrix");
