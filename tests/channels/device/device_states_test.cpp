@@ -1,5 +1,5 @@
-// The device channel's state copies: the default states of a new device, the
-// setters that skip values the device holds, and values refused at the door.
+// The device channel's state copies: the setters that skip values the device
+// holds, and values refused at the door.
 #include "channel_harness.h"
 
 #include <cmath>
@@ -27,34 +27,6 @@ class DeviceStatesTest : public ChannelHarness {
     return d;
   }
 };
-
-TEST_F(DeviceStatesTest, NewDeviceHoldsTheDefaultStates) {
-  ASSERT_NE(D3DDevice(), nullptr);
-  EXPECT_EQ(RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_CCW));
-  EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_TRUE));
-  EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_ONE));
-  EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_ONE));
-  EXPECT_EQ(RenderState(D3DRS_ALPHAREF), 8u);
-  EXPECT_EQ(RenderState(D3DRS_ALPHAFUNC), static_cast<DWORD>(D3DCMP_GREATEREQUAL));
-  EXPECT_EQ(RenderState(D3DRS_COLORVERTEX), 0u);
-  EXPECT_EQ(RenderState(D3DRS_NORMALIZENORMALS), 1u);
-  EXPECT_EQ(RenderState(D3DRS_DIFFUSEMATERIALSOURCE), static_cast<DWORD>(D3DMCS_MATERIAL));
-  for (DWORD stage = 0; stage < 8; ++stage) {
-    EXPECT_EQ(StageState(stage, D3DTSS_MINFILTER), static_cast<DWORD>(D3DTEXF_LINEAR));
-    EXPECT_EQ(StageState(stage, D3DTSS_MIPFILTER), static_cast<DWORD>(D3DTEXF_LINEAR));
-  }
-  EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), static_cast<DWORD>(D3DTA_DIFFUSE));
-  EXPECT_EQ(StageState(1, D3DTSS_COLORARG1), static_cast<DWORD>(D3DTA_CURRENT));
-  EXPECT_EQ(StageState(2, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_MODULATE));
-  EXPECT_EQ(StageState(2, D3DTSS_ALPHAOP), static_cast<DWORD>(D3DTOP_SELECTARG1));
-  EXPECT_EQ(StageState(1, D3DTSS_TEXTURETRANSFORMFLAGS), static_cast<DWORD>(D3DTTFF_COUNT2));
-  EXPECT_EQ(StageState(2, D3DTSS_BUMPENVLSCALE), Bits(0.5f));
-  EXPECT_EQ(StageState(0, D3DTSS_BUMPENVMAT11), Bits(1.0f));
-  // Stage 3 keeps the device's own default.
-  EXPECT_EQ(StageState(3, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
-  D3DCAPS8 caps = Device()->GetDeviceCaps();
-  EXPECT_GT(caps.MaxTextureWidth, 0u);
-}
 
 TEST_F(DeviceStatesTest, SettersSkipWhatTheCopyHoldsAndRefuseWhatCannotBeHeld) {
   Vel_DX8_DirectGraphicsChannel* device = Device();

@@ -23,19 +23,11 @@ TEST_F(SurfaceRecordTest, SettingsRoundTripThroughTheRecord) {
 
   surface->SetTransparentSurface(true);
   surface->SetWriteDepthBuffer(false);
-  surface->SetSourceBlend(D3DBLEND_ONE);
-  surface->SetDestBlend(D3DBLEND_ONE);
-  surface->SetAlphaRejectTest(true);
   surface->SetAlphaRejectValue(100);
   surface->SetZBias(3);
   surface->SetColorOp(D3DTOP_ADD, 7);
-  surface->SetAplhaOp(D3DTOP_SELECTARG1, 1);
   surface->SetCoordIndex(1, 2);
-  surface->SetTextureWrap(D3DWRAP_U, 3);
   surface->SetTillingMode(D3DTADDRESS_CLAMP, 4);
-  surface->SetColorArg1(D3DTA_DIFFUSE, 5);
-  surface->SetColorArg2(D3DTA_CURRENT, 6);
-  surface->SetAlphaArg1(D3DTA_CURRENT, 0);
   surface->SetAlphaArg2(D3DTA_TEXTURE, 0);
   // Stages outside 0..7 are neither written nor read.
   surface->SetColorOp(D3DTOP_ADD, 8);
