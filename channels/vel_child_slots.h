@@ -20,6 +20,16 @@ inline void DeclareSlot(Orn_Channel* channel, int slot, const GUID& type, const 
   channel->SetChildCreateType(declaration, slot);
 }
 
+// Declares child slot `slot` of `channel` taking any number of channels of
+// type `type` (named `typeName`, any base type), in link order.
+inline void DeclareMultiSlot(Orn_Channel* channel, int slot, const GUID& type, const char* typeName,
+                             const char* label) {
+  ChildCreation declaration(type, -1, label);
+  declaration.acceptedType.SetName(typeName);
+  declaration.acceptedType.baseType = kWildcardGuid;
+  channel->SetChildCreateType(declaration, slot);
+}
+
 // The type record a plug-in's GetType hands out.
 inline ChannelType MakeTypeRecord(const char* name, const GUID& type, const GUID& baseType) {
   ChannelType record(type);

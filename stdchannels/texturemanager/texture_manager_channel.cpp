@@ -16,10 +16,7 @@ ChannelType& TypeRecord() {
 TextureManagerChannel::TextureManagerChannel() {
   SetChannelName("Texture Manager");
   SetChildCreationCount(1);
-  ChildCreation slot(vel::kTextureType, -1, "Public Textures");
-  slot.acceptedType.SetName("DX8 Texture");
-  slot.acceptedType.baseType = kWildcardGuid;
-  SetChildCreateType(slot, 0);
+  vel::DeclareMultiSlot(this, 0, vel::kTextureType, "DX8 Texture", "Public Textures");
 }
 
 TextureManagerChannel::~TextureManagerChannel() = default;
