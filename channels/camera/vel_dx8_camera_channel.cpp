@@ -48,8 +48,7 @@ Vel_DX8_CameraChannel::Vel_DX8_CameraChannel()
       viewReported_(false) {
   D3DXMatrixIdentity(&viewMatrix_);
   D3DXMatrixIdentity(&cameraMatrix_);
-  if (engine) directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(
-                  engine->GetUniqueChannel(vel::kDeviceType, nullptr), vel::kDeviceType);
+  directGraphics_ = vel::DeviceChannel(engine);
   if (!directGraphics_ && engine) engine->errorFunctor("Couldn't initialize Direct Graphics !");
 
   SetChildCreationCount(11);

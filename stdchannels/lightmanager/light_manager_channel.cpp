@@ -26,9 +26,7 @@ void LightManagerChannel::DoDependencyInit(Orn_List* dependencies) {
 
 Vel_DX8_DirectGraphicsChannel* LightManagerChannel::Device() {
   // Looked up on first use: the manager may come into being before the device.
-  if (!directGraphics_ && engine)
-    directGraphics_ = vel::As<Vel_DX8_DirectGraphicsChannel>(engine->GetUniqueChannel(vel::kDeviceType, nullptr),
-                                                             vel::kDeviceType);
+  if (!directGraphics_) directGraphics_ = vel::DeviceChannel(engine);
   return directGraphics_;
 }
 
