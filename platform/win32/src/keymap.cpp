@@ -1,6 +1,7 @@
-// SDL keys to virtual-key codes and set-1 scan codes. Letters, digits and
-// punctuation follow the character the key types in the current layout (as
-// virtual keys do); keys that type nothing ASCII follow their position.
+// SDL keys to virtual-key codes, set-1 scan codes and DirectInput key codes.
+// Letters, digits and punctuation of virtual keys follow the character the
+// key types in the current layout; keys that type nothing ASCII, scan codes
+// and DirectInput key codes follow the key's position.
 #include "window_internal.h"
 
 namespace win32plat {
@@ -70,6 +71,23 @@ const KeyEntry kKeys[] = {
     {SDL_SCANCODE_RALT, VK_MENU, 0x38, true}, {SDL_SCANCODE_RGUI, VK_RWIN, 0x5C, true},
 };
 
+// DirectInput key codes of keys outside the set-1 table above.
+const struct {
+  SDL_Scancode scancode;
+  BYTE code;
+} kMoreDirectInputKeys[] = {
+    {SDL_SCANCODE_KP_EQUALS, 0x8D},     {SDL_SCANCODE_KP_COMMA, 0xB3},     {SDL_SCANCODE_MUTE, 0xA0},
+    {SDL_SCANCODE_AUDIOMUTE, 0xA0},     {SDL_SCANCODE_VOLUMEDOWN, 0xAE},   {SDL_SCANCODE_VOLUMEUP, 0xB0},
+    {SDL_SCANCODE_AUDIOPREV, 0x90},     {SDL_SCANCODE_AUDIONEXT, 0x99},    {SDL_SCANCODE_AUDIOPLAY, 0xA2},
+    {SDL_SCANCODE_AUDIOSTOP, 0xA4},     {SDL_SCANCODE_CALCULATOR, 0xA1},   {SDL_SCANCODE_AC_HOME, 0xB2},
+    {SDL_SCANCODE_POWER, 0xDE},         {SDL_SCANCODE_SLEEP, 0xDF},        {SDL_SCANCODE_AC_SEARCH, 0xE5},
+    {SDL_SCANCODE_AC_BOOKMARKS, 0xE6},  {SDL_SCANCODE_AC_REFRESH, 0xE7},   {SDL_SCANCODE_AC_STOP, 0xE8},
+    {SDL_SCANCODE_AC_FORWARD, 0xE9},    {SDL_SCANCODE_AC_BACK, 0xEA},      {SDL_SCANCODE_COMPUTER, 0xEB},
+    {SDL_SCANCODE_MAIL, 0xEC},          {SDL_SCANCODE_MEDIASELECT, 0xED},  {SDL_SCANCODE_INTERNATIONAL1, 0x73},
+    {SDL_SCANCODE_INTERNATIONAL2, 0x70}, {SDL_SCANCODE_INTERNATIONAL3, 0x7D}, {SDL_SCANCODE_INTERNATIONAL4, 0x79},
+    {SDL_SCANCODE_INTERNATIONAL5, 0x7B},
+};
+
 // The virtual key of an ASCII character a key types, 0 when the character
 // has none of its own.
 WORD VirtualKeyFromCharacter(SDL_Keycode code) {
@@ -92,6 +110,19 @@ WORD VirtualKeyFromCharacter(SDL_Keycode code) {
 }
 
 }  // namespace
+
+BYTE DirectInputKeyFromSdl(SDL_Scancode scancode) {
+  // Pause and Num Lock swap their scan codes' extended bit; F16 to F24 have
+  // no key code.
+  if (scancode == SDL_SCANCODE_PAUSE) return 0xC5;
+  if (scancode == SDL_SCANCODE_NUMLOCKCLEAR) return 0x45;
+  if (scancode >= SDL_SCANCODE_F16 && scancode <= SDL_SCANCODE_F24) return 0;
+  for (const KeyEntry& entry : kKeys)
+    if (entry.scancode == scancode) return static_cast<BYTE>(entry.scan | (entry.extended ? 0x80 : 0));
+  for (const auto& entry : kMoreDirectInputKeys)
+    if (entry.scancode == scancode) return entry.code;
+  return 0;
+}
 
 WORD VirtualKeyFromSdl(const SDL_Keysym& key, BYTE* scanCode, bool* extended) {
   *scanCode = 0;

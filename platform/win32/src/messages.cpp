@@ -236,9 +236,7 @@ void TranslateMouseWheel(const SDL_MouseWheelEvent& event) {
   if (event.which == SDL_TOUCH_MOUSEID) return;
   HWND window = EventWindow(event.windowID);
   if (!window) return;
-  float notches = event.preciseY != 0.0f ? event.preciseY : static_cast<float>(event.y);
-  if (event.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
-  int delta = static_cast<int>(notches * WHEEL_DELTA + (notches < 0 ? -0.5f : 0.5f));
+  int delta = WheelDistance(event);
   TrackMouse(window, event.mouseX, event.mouseY);
   // The wheel reports the cursor in screen coordinates.
   Enqueue(MakeMessage(window, WM_MOUSEWHEEL, MAKEWPARAM(MouseKeys(), static_cast<short>(delta)),
@@ -246,6 +244,7 @@ void TranslateMouseWheel(const SDL_MouseWheelEvent& event) {
 }
 
 void Translate(const SDL_Event& event) {
+  FeedInputDevices(event);
   switch (event.type) {
     case SDL_WINDOWEVENT: TranslateWindowEvent(event.window); break;
     case SDL_QUIT:
@@ -330,6 +329,12 @@ std::string ToAnsi(const std::string& utf8) {
 }
 
 }  // namespace
+
+int WheelDistance(const SDL_MouseWheelEvent& event) {
+  float notches = event.preciseY != 0.0f ? event.preciseY : static_cast<float>(event.y);
+  if (event.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+  return static_cast<int>(notches * WHEEL_DELTA + (notches < 0 ? -0.5f : 0.5f));
+}
 
 void DropQueuedMessages(HWND window) {
   MessageQueue& queue = Queue();

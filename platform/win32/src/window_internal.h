@@ -65,5 +65,15 @@ void ForgetMouseWindow(HWND window);
 // Maps an SDL key to a virtual-key code (0 when it has none), its set-1
 // scan code and whether it is an extended key.
 WORD VirtualKeyFromSdl(const SDL_Keysym& key, BYTE* scanCode, bool* extended);
+// The DirectInput key code of a key by its position; 0 when it has none.
+BYTE DirectInputKeyFromSdl(SDL_Scancode scancode);
+
+// The wheel distance of an SDL wheel event, WHEEL_DELTA a notch, positive
+// away from the user.
+int WheelDistance(const SDL_MouseWheelEvent& event);
+
+// Brings the input devices' state up to date with an event; every event the
+// message pump takes in passes through here first.
+void FeedInputDevices(const SDL_Event& event);
 
 }  // namespace win32plat

@@ -17,3 +17,5 @@
 #include "win32/process.h"
 #include "win32/messages.h"
 #include "win32/window.h"
+#include "win32/input.h"
+#include "win32/gdi.h"
