@@ -51,3 +51,26 @@ function(kelvane_add_subdirs)
     endif()
   endforeach()
 endfunction()
+
+# kelvane_resources(<target> <type> <folder>)
+# Builds every file directly inside <folder> (relative to the current source
+# directory; names that start with a dot left out) into <target> as a
+# resource of type <type> named by its file name, for FindResourceA on the
+# target's module. Adding, removing or changing a file rebuilds the target.
+set(KELVANE_EMBED_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/EmbedResources.cmake)
+function(kelvane_resources target type folder)
+  get_filename_component(dir ${folder} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  file(GLOB files CONFIGURE_DEPENDS LIST_DIRECTORIES false ${dir}/*)
+  string(MAKE_C_IDENTIFIER "${target}_${type}" id)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${id}_resources.cpp)
+  # The list's digest on the command line makes a removed file rebuild too.
+  string(SHA1 listed "${files}")
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DDIR=${dir} -DTYPE=${type} -DOUTPUT=${out} -DLISTED=${listed}
+            -P ${KELVANE_EMBED_SCRIPT}
+    DEPENDS ${files} ${KELVANE_EMBED_SCRIPT}
+    COMMENT "Embedding ${type} resources into ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${out})
+  target_link_libraries(${target} PRIVATE win32plat)
+endfunction()

@@ -19,6 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "module_internal.h"
 #include "path_list.h"
 #include "win32/errors.h"
 
@@ -231,6 +232,19 @@ std::string Win32_LibraryFileName(const char* name) {
 }
 
 const char* Win32_GetLoaderErrorText() { return loaderError.c_str(); }
+
+void* win32plat::ModuleLinkMap(HMODULE module) {
+  void* dl = nullptr;
+  {
+    ModuleTable& table = Modules();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    Win32Module* record = module ? module : ProgramModule(table);
+    if (!table.live.count(record)) return nullptr;
+    dl = record->dl;
+  }
+  struct link_map* map = nullptr;
+  return dlinfo(dl, RTLD_DI_LINKMAP, &map) == 0 ? map : nullptr;
+}
 
 extern "C" {
 

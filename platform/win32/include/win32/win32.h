@@ -19,3 +19,4 @@
 #include "win32/window.h"
 #include "win32/input.h"
 #include "win32/gdi.h"
+#include "win32/resource.h"
