@@ -1,6 +1,6 @@
 // Fonts and text output into the bitmap selected in a memory context.
 #include <algorithm>
-#include <vector>
+#include <climits>
 
 #include "gdi_internal.h"
 #include "win32/errors.h"
@@ -93,9 +93,9 @@ BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  LONG width = 0;
+  long long width = 0;
   for (int i = 0; i < count; ++i) width += face->Advance(static_cast<unsigned char>(text[i]));
-  *size = SIZE{width, face->Height()};
+  *size = SIZE{static_cast<LONG>(std::min<long long>(width, INT_MAX)), face->Height()};
   return TRUE;
 }
 
@@ -118,12 +118,9 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
   }
   if (count == 0) return TRUE;
 
-  std::vector<int> steps(count);
+  auto step = [&](UINT i) { return dx ? dx[i] : face->Advance(static_cast<unsigned char>(text[i])); };
   long long width = 0;
-  for (UINT i = 0; i < count; ++i) {
-    steps[i] = dx ? dx[i] : face->Advance(static_cast<unsigned char>(text[i]));
-    width += steps[i];
-  }
+  for (UINT i = 0; i < count; ++i) width += step(i);
   UINT horizontal = record->align & TA_CENTER;
   long long left = horizontal == TA_RIGHT ? x - width : (horizontal == TA_CENTER ? x - width / 2 : x);
   UINT vertical = record->align & TA_BASELINE;
@@ -146,7 +143,7 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
     bool onPage = pen > -0x40000000ll && pen < 0x40000000ll;
     if (onPage && face->Glyph(static_cast<unsigned char>(text[i]), &glyph) && glyph.width > 0)
       DrawGlyph(bitmap, clip, glyph, static_cast<int>(pen), baseline, color);
-    pen += steps[i];
+    pen += step(i);
   }
   return TRUE;
 }
