@@ -65,6 +65,17 @@ void Release(Win32GdiObject* object) {
   if (free) delete object;
 }
 
+// Sets one of a context's settings and answers the one it replaces, or
+// `invalid` for an invalid context.
+template <class T>
+T ExchangeSetting(HDC dc, T Win32DC::*setting, T value, T invalid) {
+  Win32DC* record = LiveDC(dc);
+  if (!record) return invalid;
+  T previous = record->*setting;
+  record->*setting = value;
+  return previous;
+}
+
 }  // namespace
 
 Win32DC* LiveDC(HDC dc) {
@@ -206,27 +217,13 @@ int GetDeviceCaps(HDC dc, int index) {
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
-  Win32DC* record = LiveDC(dc);
-  if (!record) return CLR_INVALID;
-  COLORREF previous = record->text;
-  record->text = color & 0x00FFFFFFu;
-  return previous;
+  return ExchangeSetting(dc, &Win32DC::text, color & 0x00FFFFFFu, CLR_INVALID);
 }
 
 COLORREF SetBkColor(HDC dc, COLORREF color) {
-  Win32DC* record = LiveDC(dc);
-  if (!record) return CLR_INVALID;
-  COLORREF previous = record->background;
-  record->background = color & 0x00FFFFFFu;
-  return previous;
+  return ExchangeSetting(dc, &Win32DC::background, color & 0x00FFFFFFu, CLR_INVALID);
 }
 
-UINT SetTextAlign(HDC dc, UINT align) {
-  Win32DC* record = LiveDC(dc);
-  if (!record) return GDI_ERROR;
-  UINT previous = record->align;
-  record->align = align;
-  return previous;
-}
+UINT SetTextAlign(HDC dc, UINT align) { return ExchangeSetting(dc, &Win32DC::align, align, GDI_ERROR); }
 
 }

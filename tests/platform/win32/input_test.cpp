@@ -3,9 +3,12 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "sdl_events.h"
 #include "win32/win32.h"
 
 namespace {
+
+using namespace win32test;
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
@@ -40,53 +43,15 @@ class InputDevices : public ::testing::Test {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
 
-  void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-
   void Key(bool down, SDL_Scancode scancode) {
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.windowID = windowId_;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = scancode;
-    event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
-    Push(event);
+    Push(KeyEvent(windowId_, down, scancode, SDL_GetKeyFromScancode(scancode)));
   }
-
   void Motion(int x, int y, int dx, int dy) {
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.windowID = windowId_;
-    event.motion.x = x;
-    event.motion.y = y;
-    event.motion.xrel = dx;
-    event.motion.yrel = dy;
-    Push(event);
+    Push(MotionEvent(windowId_, x, y, dx, dy));
     cursor_ = POINT{x, y};
   }
-
-  void Wheel(int notches, bool flipped = false) {
-    SDL_Event event = {};
-    event.type = SDL_MOUSEWHEEL;
-    event.wheel.windowID = windowId_;
-    event.wheel.y = notches;
-    event.wheel.preciseY = static_cast<float>(notches);
-    event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
-    event.wheel.mouseX = cursor_.x;
-    event.wheel.mouseY = cursor_.y;
-    Push(event);
-  }
-
-  void Button(bool down, Uint8 button) {
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.windowID = windowId_;
-    event.button.button = button;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.button.clicks = 1;
-    event.button.x = cursor_.x;
-    event.button.y = cursor_.y;
-    Push(event);
-  }
+  void Wheel(int notches, bool flipped = false) { Push(WheelEvent(windowId_, notches, cursor_.x, cursor_.y, flipped)); }
+  void Button(bool down, Uint8 button) { Push(ButtonEvent(windowId_, down, button, cursor_.x, cursor_.y)); }
 
   HWND window_ = nullptr;
   Uint32 windowId_ = 0;

@@ -6,9 +6,12 @@
 #include <thread>
 #include <vector>
 
+#include "sdl_events.h"
 #include "win32/win32.h"
 
 namespace {
+
+using namespace win32test;
 
 struct Received {
   HWND window;
@@ -87,8 +90,6 @@ class Windows : public ::testing::Test {
     return taken;
   }
 
-  void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
-
   void PushWindowEvent(Uint8 kind, int data1 = 0, int data2 = 0) {
     SDL_Event event = {};
     event.type = SDL_WINDOWEVENT;
@@ -100,14 +101,7 @@ class Windows : public ::testing::Test {
   }
 
   void PushKey(bool down, SDL_Scancode scancode, SDL_Keycode sym, bool repeat = false) {
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.windowID = SDL_GetWindowID(sdl_);
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.repeat = repeat ? 1 : 0;
-    event.key.keysym.scancode = scancode;
-    event.key.keysym.sym = sym;
-    Push(event);
+    Push(KeyEvent(SDL_GetWindowID(sdl_), down, scancode, sym, repeat));
   }
 
   void PushText(const char* text) {
@@ -119,25 +113,10 @@ class Windows : public ::testing::Test {
   }
 
   void PushButton(bool down, Uint8 button, int x, int y, Uint8 clicks = 1) {
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.windowID = SDL_GetWindowID(sdl_);
-    event.button.button = button;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.button.clicks = clicks;
-    event.button.x = x;
-    event.button.y = y;
-    Push(event);
+    Push(ButtonEvent(SDL_GetWindowID(sdl_), down, button, x, y, clicks));
   }
 
-  void PushMotion(int x, int y) {
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.windowID = SDL_GetWindowID(sdl_);
-    event.motion.x = x;
-    event.motion.y = y;
-    Push(event);
-  }
+  void PushMotion(int x, int y) { Push(MotionEvent(SDL_GetWindowID(sdl_), x, y)); }
 
   std::vector<Received> Of(UINT message) const {
     std::vector<Received> found;
@@ -287,15 +266,7 @@ TEST_F(Windows, NegativeCoordinatesAndDoubleClicksAndTheWheel) {
   PushMotion(-3, -4);
   PushButton(true, SDL_BUTTON_LEFT, 7, 8, 2);
   PushButton(false, SDL_BUTTON_LEFT, 7, 8, 2);
-  SDL_Event wheel = {};
-  wheel.type = SDL_MOUSEWHEEL;
-  wheel.wheel.windowID = SDL_GetWindowID(sdl_);
-  wheel.wheel.y = -1;
-  wheel.wheel.preciseY = -1.0f;
-  wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-  wheel.wheel.mouseX = 7;
-  wheel.wheel.mouseY = 8;
-  Push(wheel);
+  Push(WheelEvent(SDL_GetWindowID(sdl_), -1, 7, 8));
   Drain();
   auto moves = Of(WM_MOUSEMOVE);
   ASSERT_EQ(moves.size(), 1u);
