@@ -178,9 +178,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     ++object->selections;
     slot = object;
   }
-  HGDIOBJ answer = previous ? previous
-                            : (object->kind == Win32GdiObject::Kind::Bitmap ? static_cast<Win32GdiObject*>(StockBitmap())
-                                                                             : StockFont());
+  HGDIOBJ answer = previous;
+  if (!answer) answer = object->kind == Win32GdiObject::Kind::Bitmap ? static_cast<HGDIOBJ>(StockBitmap()) : StockFont();
   Release(previous);
   return answer;
 }

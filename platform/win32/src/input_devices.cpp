@@ -158,7 +158,8 @@ void FeedInputDevices(const SDL_Event& event) {
       if (JoystickSlot* slot = SlotOf(devices, event.jdevice.which)) CloseJoystick(slot);
       break;
     case SDL_JOYAXISMOTION:
-      if (JoystickSlot* slot = SlotOf(devices, event.jaxis.which)) SetAxis(&slot->state, event.jaxis.axis, event.jaxis.value);
+      if (JoystickSlot* slot = SlotOf(devices, event.jaxis.which))
+        SetAxis(&slot->state, event.jaxis.axis, event.jaxis.value);
       break;
     case SDL_JOYHATMOTION:
       if (JoystickSlot* slot = SlotOf(devices, event.jhat.which); slot && event.jhat.hat < 4)

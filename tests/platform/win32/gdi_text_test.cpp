@@ -88,7 +88,9 @@ class Canvas {
   }
   HDC dc() const { return dc_; }
   // Byte `channel` (0 blue, 1 green, 2 red) of the pixel in memory row `row`.
-  BYTE At(int x, int row, int channel = 0) const { return bits_[(static_cast<size_t>(row) * width_ + x) * 4 + channel]; }
+  BYTE At(int x, int row, int channel = 0) const {
+    return bits_[(static_cast<size_t>(row) * width_ + x) * 4 + channel];
+  }
   // The bounding box of pixels whose blue byte is not 0, in memory rows.
   RECT Ink(RECT within) const {
     RECT box = {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
