@@ -2,6 +2,7 @@
 
 #include <d3d8/d3d8debug.h>
 
+#include <atomic>
 #include <mutex>
 
 #include "device.h"
@@ -34,6 +35,7 @@ struct Injection {
 std::mutex g_mutex;
 Injection g_createDevice;
 Injection g_reset;
+std::atomic<bool> g_readBackPresent{false};
 
 }  // namespace
 
@@ -46,6 +48,8 @@ HRESULT TakeResetFailure() {
   std::lock_guard<std::mutex> lock(g_mutex);
   return g_reset.Take();
 }
+
+bool ReadBackPresentForced() { return g_readBackPresent.load(); }
 
 }  // namespace d3d8
 
@@ -64,6 +68,8 @@ D3D8_EXPORT void WINAPI D3D8Debug_FailReset(HRESULT result, int count) {
 D3D8_EXPORT void WINAPI D3D8Debug_LoseDevice(IDirect3DDevice8* device) {
   if (device) static_cast<d3d8::Device*>(device)->Lose();
 }
+
+D3D8_EXPORT void WINAPI D3D8Debug_ForceReadBackPresent(BOOL force) { d3d8::g_readBackPresent.store(force != 0); }
 
 D3D8_EXPORT UINT WINAPI D3D8Debug_LiveObjectCount() { return d3d8::LiveObjectCount(); }
 

@@ -10,5 +10,6 @@ namespace d3d8 {
 HRESULT TakeCreateDeviceFailure();
 HRESULT TakeResetFailure();
 unsigned LiveObjectCount();
+bool ReadBackPresentForced();
 
 }  // namespace d3d8

@@ -10,10 +10,12 @@
 
 #include "buffers.h"
 #include "caps.h"
+#include "cube_texture.h"
 #include "debug_hooks.h"
 #include "device_child.h"
 #include "direct3d8.h"
 #include "format.h"
+#include "frame_png.h"
 #include "matrix_math.h"
 #include "query_interface.h"
 #include "state_block.h"
@@ -72,6 +74,8 @@ HRESULT Device::Create(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focus
 
   D3DDEVICE_CREATION_PARAMETERS creation = {adapter, type, focusWindow, behaviorFlags};
   Device* device = new Device(d3d, creation);
+  device->deviceWindow_ = pp->hDeviceWindow ? pp->hDeviceWindow : focusWindow;
+  device->framePngPath_ = FramePngPathFromEnvironment();
   hr = device->InitGl();
   if (SUCCEEDED(hr)) hr = device->CreateImplicitSurfaces(pp);
   if (FAILED(hr)) {
@@ -94,6 +98,7 @@ Device::Device(Direct3D8* d3d, const D3DDEVICE_CREATION_PARAMETERS& creation) : 
 Device::~Device() {
   destroying_ = true;
   MakeCurrent();
+  if (gl_.valid()) WriteFrameFile();
   delete recording_;
   recording_ = nullptr;
   stateBlocks_.clear();
@@ -108,6 +113,8 @@ Device::~Device() {
     glDeleteBuffers(2, buffers);
     glDeleteFramebuffers(1, &fbo_);
     glDeleteFramebuffers(1, &readFbo_);
+    glDeleteFramebuffers(1, &copyFbo_);
+    glDeleteTextures(1, &frontTexture_);
     glBindVertexArray(0);
     glDeleteVertexArrays(1, &vao_);
   }
@@ -116,7 +123,9 @@ Device::~Device() {
 }
 
 HRESULT Device::InitGl() {
-  if (!gl_.Create()) {
+  // A device on an OpenGL window of a real window system shows its frames
+  // through that window's framebuffer; any other renders off screen.
+  if (!gl_.Create(Window(deviceWindow_), !ReadBackPresentForced())) {
     std::fprintf(stderr, "d3d8: %s\n", gl_.error().c_str());
     return D3DERR_NOTAVAILABLE;
   }
@@ -124,6 +133,9 @@ HRESULT Device::InitGl() {
   glBindVertexArray(vao_);
   glGenFramebuffers(1, &fbo_);
   glGenFramebuffers(1, &readFbo_);
+  glGenFramebuffers(1, &copyFbo_);
+  // Cube textures filter across the edges of their faces.
+  glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
   glGenBuffers(1, &upVertexBuffer_);
   glGenBuffers(1, &upIndexBuffer_);
   glEnable(GL_PROGRAM_POINT_SIZE);
@@ -183,9 +195,12 @@ HRESULT Device::CreateImplicitSurfaces(D3DPRESENT_PARAMETERS* pp) {
   glClearStencil(0);
   glClear(GL_COLOR_BUFFER_BIT | (autoDepth_ ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
   dirty_ |= kDirtyRaster;
-  frontBuffer_.assign(static_cast<size_t>(pp->BackBufferWidth) * pp->BackBufferHeight * 4, 0);
-  frontWidth_ = pp->BackBufferWidth;
-  frontHeight_ = pp->BackBufferHeight;
+  if (!frontTexture_) {
+    // Until a frame is presented the front buffer is black, of the back
+    // buffer's size.
+    frontWidth_ = pp->BackBufferWidth;
+    frontHeight_ = pp->BackBufferHeight;
+  }
   return D3D_OK;
 }
 
@@ -284,19 +299,6 @@ void Device::ForgetGlBuffer(GLuint buffer) {
 }
 
 void Device::ForgetSurface(Surface*) { dirty_ |= kDirtyFramebuffer; }
-
-void Device::ReadColorTexture(GLuint texture, GLint level, UINT width, UINT height, GLenum format, GLenum type,
-                              BYTE* out) {
-  MakeCurrent();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
-  glReadBuffer(GL_COLOR_ATTACHMENT0);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), format, type, out);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-}
 
 // ---------------------------------------------------------------------------
 // Device information
@@ -397,6 +399,18 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
   return hr;
 }
 
+HRESULT Device::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                  IDirect3DCubeTexture8** ppCubeTexture) {
+  if (!ppCubeTexture) return D3DERR_INVALIDCALL;
+  HRESULT hr;
+  *ppCubeTexture = CubeTexture::Create(this, edgeLength, levels, usage, format, pool, &hr);
+  return hr;
+}
+
+TextureKind Device::StageTextureKind(DWORD stage) const {
+  return stage < kStageCount ? TextureKindOf(state_.textures[stage]) : TextureKind::None;
+}
+
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                    IDirect3DVertexBuffer8** ppVertexBuffer) {
   if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
@@ -489,10 +503,12 @@ HRESULT Device::GetDepthStencilSurface(IDirect3DSurface8** ppZStencilSurface) {
 void Device::BindFramebuffer() {
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo_);
   GLuint color = renderTarget_ ? renderTarget_->colorTexture() : 0;
+  GLenum target = renderTarget_ ? renderTarget_->colorTarget() : GL_TEXTURE_2D;
   GLint level = renderTarget_ ? renderTarget_->colorLevel() : 0;
-  if (color != attachedColor_ || level != attachedLevel_) {
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color, level);
+  if (color != attachedColor_ || target != attachedTarget_ || level != attachedLevel_) {
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, target, color, level);
     attachedColor_ = color;
+    attachedTarget_ = target;
     attachedLevel_ = level;
   }
   GLuint depth = depthStencil_ ? depthStencil_->renderbuffer() : 0;

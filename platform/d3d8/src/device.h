@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -28,7 +29,7 @@ namespace d3d8 {
 class Direct3D8;
 class DeviceChild;
 class Surface;
-class Texture;
+class BaseTexture;
 class VertexBuffer;
 class IndexBuffer;
 class StateBlock;
@@ -66,6 +67,8 @@ class Device final : public IDirect3DDevice8 {
   // Resource creation
   HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                         IDirect3DTexture8** ppTexture) override;
+  HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                            IDirect3DCubeTexture8** ppCubeTexture) override;
   HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                              IDirect3DVertexBuffer8** ppVertexBuffer) override;
   HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -75,6 +78,8 @@ class Device final : public IDirect3DDevice8 {
   HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                                     IDirect3DSurface8** ppSurface) override;
   HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format, IDirect3DSurface8** ppSurface) override;
+  HRESULT CopyRects(IDirect3DSurface8* pSourceSurface, const RECT* pSourceRectsArray, UINT cRects,
+                    IDirect3DSurface8* pDestinationSurface, const POINT* pDestPointsArray) override;
   HRESULT GetFrontBuffer(IDirect3DSurface8* pDestSurface) override;
 
   // Render targets
@@ -159,8 +164,16 @@ class Device final : public IDirect3DDevice8 {
   void ForgetGlTexture(GLuint texture);
   void ForgetGlBuffer(GLuint buffer);
   void ForgetSurface(Surface* surface);
-  // Reads a colour texture level into `out` (top row first).
-  void ReadColorTexture(GLuint texture, GLint level, UINT width, UINT height, GLenum format, GLenum type, BYTE* out);
+  // What stage `stage` (0..7) has bound: nothing, a 2D or a cube texture.
+  // Draws choose the sampler type of the stage by it.
+  TextureKind StageTextureKind(DWORD stage) const;
+
+  // Texel transfers between OpenGL colour images (render targets, the back
+  // buffer, render-target textures) and memory or each other; `surface`
+  // must live in OpenGL. Rows are top row first on both sides, in the
+  // surface's own format; `pitch` is the memory's row length in bytes.
+  void ReadSurfaceTexels(Surface* surface, const RECT& rect, BYTE* out, UINT pitch);
+  void WriteSurfaceTexels(Surface* surface, const RECT& rect, const BYTE* in, UINT pitch);
   uint64_t ProgramCompileCount() const { return programs_.compileCount(); }
   // Until the next successful Reset the device reports itself lost.
   void Lose() { lost_ = true; }
@@ -178,6 +191,20 @@ class Device final : public IDirect3DDevice8 {
   void ResetStateToDefaults();
   void ApplyWindowMode();
   SDL_Window* Window(HWND hwnd) const;
+
+  // Presenting (device_present.cpp).
+  void KeepPresentedFrame();
+  bool ShowFrameThroughWindow(SDL_Window* window, const RECT* pSourceRect, const RECT* pDestRect);
+  void CopyFrameIntoWindow(SDL_Window* window, const RECT* pSourceRect, const RECT* pDestRect);
+  void ReadFrontFrame(std::vector<BYTE>* bgra);
+  void WriteFrameFile();
+
+  // OpenGL copies through the device's spare framebuffers; `rowLength` is
+  // the memory's row length in texels.
+  void ReadTextureTexels(GLuint texture, GLenum target, GLint level, const RECT& rect, GLenum format, GLenum type,
+                         BYTE* out, UINT rowLength);
+  void BlitTexture(GLuint source, GLenum sourceTarget, GLint sourceLevel, const RECT& from, GLuint dest,
+                   GLenum destTarget, GLint destLevel, const RECT& to, GLenum filter);
 
   // State changes, shared by the setters and by state blocks.
   void MarkRenderState(DWORD state);
@@ -228,7 +255,7 @@ class Device final : public IDirect3DDevice8 {
   bool lost_ = false;
 
   // OpenGL objects and what is bound.
-  GLuint vao_ = 0, fbo_ = 0, readFbo_ = 0, upVertexBuffer_ = 0, upIndexBuffer_ = 0;
+  GLuint vao_ = 0, fbo_ = 0, readFbo_ = 0, copyFbo_ = 0, upVertexBuffer_ = 0, upIndexBuffer_ = 0;
   ProgramCache programs_;
   std::map<std::pair<uint64_t, uint64_t>, GLuint> samplerCache_;
   GLuint boundTexture_[kStageCount] = {};
@@ -236,6 +263,7 @@ class Device final : public IDirect3DDevice8 {
   GLuint currentProgram_ = 0;
   GLuint boundElementBuffer_ = 0;
   GLuint attachedColor_ = 0, attachedDepth_ = 0;
+  GLenum attachedTarget_ = GL_TEXTURE_2D;
   GLint attachedLevel_ = 0;
   bool attachedStencil_ = false;
   VertexLayout layout_;
@@ -257,9 +285,15 @@ class Device final : public IDirect3DDevice8 {
   D3DMATRIX wvp_{}, wv_{};
   float normalMatrix_[9] = {};
 
-  // The image of the last Present, for GetFrontBuffer.
-  std::vector<BYTE> frontBuffer_;
+  // The image of the last Present (GetFrontBuffer, the frame file), its
+  // read-back copy for windows shown through SDL surfaces, and the frame
+  // file asked for when the device was created.
+  GLuint frontTexture_ = 0;
   UINT frontWidth_ = 0, frontHeight_ = 0;
+  D3DFORMAT frontFormat_ = D3DFMT_UNKNOWN;
+  bool framePresented_ = false;
+  std::vector<BYTE> frontPixels_;
+  std::string framePngPath_;
 
   // Cursor
   BOOL cursorShown_ = FALSE;

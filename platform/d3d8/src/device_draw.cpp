@@ -11,7 +11,7 @@
 #include "gl_mapping.h"
 #include "matrix_math.h"
 #include "surface.h"
-#include "texture.h"
+#include "base_texture.h"
 
 namespace d3d8 {
 namespace {
@@ -166,12 +166,12 @@ GLuint Device::SamplerFor(DWORD stage) {
 void Device::BindTextures() {
   for (int s = 0; s < key_.stageCount; ++s) {
     if (!key_.stages[s].sampled) continue;
-    Texture* tex = state_.textures[s];
+    BaseTexture* tex = state_.textures[s];
     if (!tex) continue;
     GLuint name = tex->BindableTexture();
     if (boundTexture_[s] != name) {
       glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(s));
-      glBindTexture(GL_TEXTURE_2D, name);
+      glBindTexture(tex->glTarget(), name);
       boundTexture_[s] = name;
     }
     if (samplerDirty_ & (1u << s)) {
@@ -368,8 +368,8 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
   if (dirty_ & kDirtyRaster) ApplyRasterState();
   const bool points = type == D3DPT_POINTLIST;
   if (!keyValid_ || (dirty_ & kDirtyKey) || fvf != keyFvf_ || points != keyPoints_) {
-    bool bound[kStageCount];
-    for (int s = 0; s < kStageCount; ++s) bound[s] = state_.textures[s] != nullptr;
+    TextureKind bound[kStageCount];
+    for (int s = 0; s < kStageCount; ++s) bound[s] = TextureKindOf(state_.textures[s]);
     FfpKey k;
     BuildFfpKey(state_, fvf, points, bound, &k);
     if (!keyValid_ || !(k == key_)) {

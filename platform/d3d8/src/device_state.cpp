@@ -3,7 +3,7 @@
 #include "buffers.h"
 #include "device_child.h"
 #include "matrix_math.h"
-#include "texture.h"
+#include "base_texture.h"
 
 namespace d3d8 {
 
@@ -19,7 +19,7 @@ int TransformSlotOf(D3DTRANSFORMSTATETYPE state) {
 DeviceState::~DeviceState() { ReleaseBindings(); }
 
 void DeviceState::ReleaseBindings() {
-  for (Texture*& t : textures) BindRef<Texture>(t, nullptr);
+  for (BaseTexture*& t : textures) BindRef<BaseTexture>(t, nullptr);
   for (VertexBuffer*& v : streams) BindRef<VertexBuffer>(v, nullptr);
   BindRef<IndexBuffer>(indices, nullptr);
 }

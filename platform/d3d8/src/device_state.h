@@ -10,7 +10,7 @@
 
 namespace d3d8 {
 
-class Texture;
+class BaseTexture;
 class VertexBuffer;
 class IndexBuffer;
 
@@ -49,7 +49,7 @@ struct DeviceState {
   D3DVIEWPORT8 viewport = {};
   D3DMATERIAL8 material = {};
   std::map<DWORD, LightSlot> lights;
-  Texture* textures[kStageCount] = {};
+  BaseTexture* textures[kStageCount] = {};
   VertexBuffer* streams[kStreamCount] = {};
   UINT strides[kStreamCount] = {};
   IndexBuffer* indices = nullptr;

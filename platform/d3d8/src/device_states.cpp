@@ -10,7 +10,7 @@
 #include "matrix_math.h"
 #include "state_block.h"
 #include "surface.h"
-#include "texture.h"
+#include "base_texture.h"
 
 namespace d3d8 {
 
@@ -329,24 +329,25 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL* pEnable) {
 
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* pTexture) {
   if (stage >= kStageCount) return D3DERR_INVALIDCALL;
-  Texture* t = static_cast<Texture*>(static_cast<IDirect3DTexture8*>(pTexture));
+  BaseTexture* t = BaseTextureOf(pTexture);
   if (t && t->device() != this) return D3DERR_INVALIDCALL;
   if (recording_) {
     recording_->RecordTexture(stage, t);
     return D3D_OK;
   }
   if (state_.textures[stage] == t) return D3D_OK;
-  if ((state_.textures[stage] == nullptr) != (t == nullptr)) dirty_ |= kDirtyKey;
-  BindRef<Texture>(state_.textures[stage], t);
+  // The programs differ by what each stage samples: nothing, 2D or cube.
+  if (TextureKindOf(state_.textures[stage]) != TextureKindOf(t)) dirty_ |= kDirtyKey;
+  BindRef<BaseTexture>(state_.textures[stage], t);
   dirty_ |= kDirtyTextures;
   return D3D_OK;
 }
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture8** ppTexture) {
   if (!ppTexture || stage >= kStageCount) return D3DERR_INVALIDCALL;
-  Texture* t = state_.textures[stage];
-  if (t) t->AddRef();
-  *ppTexture = t;
+  BaseTexture* t = state_.textures[stage];
+  *ppTexture = t ? t->Interface() : nullptr;
+  if (t) t->AddRefPublic();
   return D3D_OK;
 }
 

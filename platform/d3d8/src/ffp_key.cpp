@@ -68,7 +68,7 @@ uint8_t SourceFor(DWORD rsValue, bool colorVertex, bool hasDiffuse, bool hasSpec
 
 }  // namespace
 
-void BuildFfpKey(const DeviceState& st, DWORD fvf, bool points, const bool textureBound[kStageCount], FfpKey* k) {
+void BuildFfpKey(const DeviceState& st, DWORD fvf, bool points, const TextureKind textures[kStageCount], FfpKey* k) {
   std::memset(k, 0, sizeof *k);
   const DWORD* rs = st.renderStates;
   k->rhw = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
@@ -159,8 +159,9 @@ void BuildFfpKey(const DeviceState& st, DWORD fvf, bool points, const bool textu
                   k->stages[s - 1].colorOp == D3DTOP_BUMPENVMAPLUMINANCE))
       readsTexture = true;
     sk.resultToTemp = (t[D3DTSS_RESULTARG] & D3DTA_SELECTMASK) == D3DTA_TEMP;
-    sk.sampled = readsTexture && textureBound[s];
+    sk.sampled = readsTexture && textures[s] != TextureKind::None;
     if (sk.sampled) {
+      sk.cube = textures[s] == TextureKind::Cube;
       const DWORD tci = t[D3DTSS_TEXCOORDINDEX];
       sk.coordSet = static_cast<uint8_t>(tci & 7);
       sk.coordGen = static_cast<uint8_t>((tci >> 16) & 3);

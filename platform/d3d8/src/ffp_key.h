@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "device_state.h"
+#include "texture_kind.h"
 
 namespace d3d8 {
 
@@ -21,6 +22,7 @@ struct StageKey {
   uint8_t alphaArg[3];
   uint8_t resultToTemp;
   uint8_t sampled;  // the stage reads its texture (coordinates needed)
+  uint8_t cube;     // the texture is a cube texture (three coordinates)
   uint8_t coordSet;
   uint8_t coordGen;
   uint8_t transformCount;  // 0 without a texture transform
@@ -63,8 +65,8 @@ int FvfTexCoordSize(DWORD fvf, int set);
 UINT FvfStride(DWORD fvf);
 
 // Builds the key for a draw with the given vertex format and primitive.
-// `textureBound[s]`: stage s has a texture.
-void BuildFfpKey(const DeviceState& state, DWORD fvf, bool points, const bool textureBound[kStageCount],
+// `textures[s]`: what stage s has bound.
+void BuildFfpKey(const DeviceState& state, DWORD fvf, bool points, const TextureKind textures[kStageCount],
                  FfpKey* key);
 
 // Whether a stage argument references the given source.

@@ -343,7 +343,7 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
     bool usesTFactor = false, usesBump = false;
     for (int s = 0; s < k.stageCount; ++s) {
       const StageKey& sk = k.stages[s];
-      if (sk.sampled) f << "uniform sampler2D uTex" << s << ";\n";
+      if (sk.sampled) f << "uniform " << (sk.cube ? "samplerCube" : "sampler2D") << " uTex" << s << ";\n";
       for (int a = 0; a < 3; ++a)
         usesTFactor |= ArgIs(sk.colorArg[a], D3DTA_TFACTOR) || ArgIs(sk.alphaArg[a], D3DTA_TFACTOR);
       usesTFactor |= sk.colorOp == D3DTOP_BLENDFACTORALPHA || sk.alphaOp == D3DTOP_BLENDFACTORALPHA;
@@ -366,7 +366,11 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
       if (sk.sampled) {
         f << "  {\n";
         if (k.pointSprite) {
-          f << "    vec2 uv = gl_PointCoord;\n";
+          f << (sk.cube ? "    vec3 uv = vec3(gl_PointCoord, 1.0);\n" : "    vec2 uv = gl_PointCoord;\n");
+        } else if (sk.cube) {
+          // A cube texture is looked up by the direction of the first three
+          // coordinates.
+          f << "    vec3 uv = vTc" << s << ".xyz;\n";
         } else {
           const std::string tc = "vTc" + std::to_string(s);
           if (sk.projected) {
@@ -383,7 +387,7 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
           // its (du, dv) times the 2x2 bump-environment matrix.
           const std::string p = std::to_string(s - 1);
           f << "    vec4 m = uBumpMat[" << p << "];\n"
-               "    uv += vec2(m.x * t" << p << ".r + m.z * t" << p << ".g, m.y * t" << p << ".r + m.w * t" << p << ".g);\n";
+               "    uv.xy += vec2(m.x * t" << p << ".r + m.z * t" << p << ".g, m.y * t" << p << ".r + m.w * t" << p << ".g);\n";
         }
         f << "    " << t << " = texture(uTex" << s << ", uv);\n";
         if (s > 0 && k.stages[s - 1].colorOp == D3DTOP_BUMPENVMAPLUMINANCE) {

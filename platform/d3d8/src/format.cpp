@@ -92,6 +92,21 @@ UINT FormatRows(const FormatInfo& info, UINT height) {
   return height;
 }
 
+bool LockOffset(const FormatInfo& info, UINT width, UINT height, UINT pitch, const RECT* rect, size_t* offset) {
+  *offset = 0;
+  if (!rect) return true;
+  if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(width) ||
+      rect->bottom > static_cast<LONG>(height) || rect->left >= rect->right || rect->top >= rect->bottom)
+    return false;
+  if (info.compressed) {
+    if ((rect->left | rect->top) & 3) return false;
+    *offset = static_cast<size_t>(rect->top / 4) * pitch + static_cast<size_t>(rect->left / 4) * info.bytesPerBlock;
+  } else {
+    *offset = static_cast<size_t>(rect->top) * pitch + static_cast<size_t>(rect->left) * info.bytesPerBlock;
+  }
+  return true;
+}
+
 void DecodeDxt(D3DFORMAT format, const BYTE* src, UINT width, UINT height, BYTE* rgba) {
   const bool dxt5 = format == D3DFMT_DXT5;
   const UINT blockBytes = dxt5 ? 16 : 8;

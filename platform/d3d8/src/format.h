@@ -5,6 +5,8 @@
 
 #include <d3d8/d3d8types.h>
 
+#include <cstddef>
+
 #include "gl.h"
 
 namespace d3d8 {
@@ -33,6 +35,11 @@ bool IsDepthFormat(D3DFORMAT format);
 // the number of such rows for the given height.
 UINT FormatPitch(const FormatInfo& info, UINT width);
 UINT FormatRows(const FormatInfo& info, UINT height);
+
+// The byte offset of a lock rectangle inside an image of the given size and
+// pitch (0 for the whole image); false when the rectangle is empty, leaves
+// the image or, for DXT formats, does not start on a 4x4 block.
+bool LockOffset(const FormatInfo& info, UINT width, UINT height, UINT pitch, const RECT* rect, size_t* offset);
 
 // Decodes a DXT1/DXT5 image into 8-bit RGBA bytes (width x height texels).
 void DecodeDxt(D3DFORMAT format, const BYTE* src, UINT width, UINT height, BYTE* rgba);

@@ -3,6 +3,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstring>
 #include <mutex>
@@ -63,9 +64,43 @@ EGLDisplay AcquireDisplay() {
   return g_display;
 }
 
+// Releases an EGL context current on this thread (of this device or
+// another): the dispatch library lets only one kind of context be current.
+void ReleaseEglContext() {
+  if (eglGetCurrentContext() != EGL_NO_CONTEXT)
+    eglMakeCurrent(eglGetCurrentDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
+// SDL's context attributes that Create changes, restored afterwards so the
+// rest of the program keeps its own settings.
+class ContextAttributes {
+ public:
+  ContextAttributes() {
+    for (size_t i = 0; i < kCount; ++i) SDL_GL_GetAttribute(kNames[i], &saved_[i]);
+  }
+  ~ContextAttributes() {
+    for (size_t i = 0; i < kCount; ++i) SDL_GL_SetAttribute(kNames[i], saved_[i]);
+  }
+  ContextAttributes(const ContextAttributes&) = delete;
+  ContextAttributes& operator=(const ContextAttributes&) = delete;
+
+ private:
+  static constexpr size_t kCount = 5;
+  static constexpr SDL_GLattr kNames[kCount] = {SDL_GL_CONTEXT_MAJOR_VERSION, SDL_GL_CONTEXT_MINOR_VERSION,
+                                                SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_FLAGS,
+                                                SDL_GL_SHARE_WITH_CURRENT_CONTEXT};
+  int saved_[kCount] = {};
+};
+
 }  // namespace
 
 GlContext::~GlContext() {
+  if (anchor_) {
+    // SDL releases the context first when it is current.
+    if (context_) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+    SDL_DestroyWindow(anchor_);
+    return;
+  }
   if (!display_) return;
   EGLDisplay dpy = static_cast<EGLDisplay>(display_);
   if (eglGetCurrentContext() == static_cast<EGLContext>(context_))
@@ -74,7 +109,45 @@ GlContext::~GlContext() {
   if (surface_) eglDestroySurface(dpy, static_cast<EGLSurface>(surface_));
 }
 
-bool GlContext::Create() {
+bool GlContext::Create(SDL_Window* window, bool allowWindow) {
+  if (window && allowWindow && CreateForWindow(window)) return true;
+  return CreateEgl();
+}
+
+bool GlContext::CreateForWindow(SDL_Window* window) {
+  // Only windows of a real window system, made for OpenGL, can show frames
+  // through their own framebuffer; SDL's offscreen driver reports none.
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) || !SDL_GetWindowWMInfo(window, &info) ||
+      info.subsystem == SDL_SYSWM_UNKNOWN)
+    return false;
+  ReleaseEglContext();
+  SDL_GLContext context = nullptr;
+  {
+    ContextAttributes keep;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+    // Windows made with the same attributes share one pixel format, so the
+    // context can draw to the device window and to its own hidden one.
+    anchor_ = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (anchor_) context = SDL_GL_CreateContext(anchor_);
+  }
+  if (context && SDL_GL_MakeCurrent(window, context) == 0 && SDL_GL_MakeCurrent(anchor_, context) == 0) {
+    context_ = context;
+    return true;
+  }
+  if (context) SDL_GL_DeleteContext(context);
+  if (anchor_) SDL_DestroyWindow(anchor_);
+  anchor_ = nullptr;
+  return false;
+}
+
+bool GlContext::CreateEgl() {
   EGLDisplay dpy = AcquireDisplay();
   if (dpy == EGL_NO_DISPLAY) {
     error_ = "no EGL display";
@@ -130,6 +203,13 @@ bool GlContext::Create() {
 }
 
 void GlContext::MakeCurrent() {
+  if (anchor_) {
+    SDL_GLContext context = static_cast<SDL_GLContext>(context_);
+    if (SDL_GL_GetCurrentContext() == context && SDL_GL_GetCurrentWindow() == anchor_) return;
+    ReleaseEglContext();
+    SDL_GL_MakeCurrent(anchor_, context);
+    return;
+  }
   EGLContext ctx = static_cast<EGLContext>(context_);
   if (!ctx || eglGetCurrentContext() == ctx) return;
   // SDL draws accelerated window surfaces (those Present copies frames into)
@@ -145,11 +225,35 @@ void GlContext::MakeCurrent() {
   eglMakeCurrent(static_cast<EGLDisplay>(display_), s, s, ctx);
 }
 
+void GlContext::Release() {
+  if (anchor_) {
+    if (SDL_GL_GetCurrentContext() == static_cast<SDL_GLContext>(context_)) SDL_GL_MakeCurrent(nullptr, nullptr);
+  } else {
+    ReleaseEglContext();
+  }
+}
+
+bool GlContext::BeginWindowFrame(SDL_Window* window) {
+  return anchor_ && window && (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) &&
+         SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context_)) == 0;
+}
+
+void GlContext::EndWindowFrame(SDL_Window* window, int interval) {
+  // The interval belongs to the context or the drawable depending on the
+  // window system; setting it again only when it changes costs nothing.
+  if ((interval != interval_ || window != intervalWindow_) && SDL_GL_SetSwapInterval(interval) == 0) {
+    interval_ = interval;
+    intervalWindow_ = window;
+  }
+  SDL_GL_SwapWindow(window);
+  SDL_GL_MakeCurrent(anchor_, static_cast<SDL_GLContext>(context_));
+}
+
 bool GlContext::Available() {
   static int state = -1;
   if (state < 0) {
     GlContext probe;
-    state = probe.Create() ? 1 : 0;
+    state = probe.CreateEgl() ? 1 : 0;
   }
   return state == 1;
 }

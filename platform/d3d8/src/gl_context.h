@@ -1,9 +1,16 @@
-// An OpenGL 3.3 core context on EGL without a window surface: each device
-// renders into framebuffer objects of its own context and presents by copying
-// pixels to its window.
+// The OpenGL 3.3 core context of a device. Devices without a window system
+// to show frames in (headless runs, SDL's offscreen driver) get an EGL
+// context without a window surface and render into framebuffer objects only.
+// Devices whose window is an OpenGL window of a real window system get a
+// context made by SDL for that window system instead, so that presenting can
+// draw the frame into the window's own framebuffer and swap buffers; such a
+// context is kept current on a small hidden window of its own and draws to a
+// shown window only while a frame is presented.
 #pragma once
 
 #include <string>
+
+struct SDL_Window;
 
 namespace d3d8 {
 
@@ -14,24 +21,45 @@ class GlContext {
   GlContext(const GlContext&) = delete;
   GlContext& operator=(const GlContext&) = delete;
 
-  // Creates the context; false with a reason in error() when no display,
-  // configuration or OpenGL 3.3 core context is available.
-  bool Create();
+  // Creates the context: for `window` when it can show OpenGL frames (and
+  // `allowWindow`), else without a window; false with a reason in error()
+  // when no OpenGL 3.3 core context is available.
+  bool Create(SDL_Window* window, bool allowWindow);
   // Makes the context current on the calling thread when it is not already;
-  // a context SDL made current there is released through SDL first, so SDL
-  // binds it again before it next draws.
+  // a context of the other kind (EGL or SDL) current there is released
+  // first, through its own interface, so that each keeps a true record of
+  // what is current.
   void MakeCurrent();
+  // Releases the context from the calling thread, before code that makes
+  // its own context current without going through SDL's record (or SDL
+  // itself, which cannot switch from an EGL context to one of another kind).
+  void Release();
   bool valid() const { return context_ != nullptr; }
   const std::string& error() const { return error_; }
+
+  // Whether frames can be shown in OpenGL windows with BeginWindowFrame.
+  bool showsWindows() const { return anchor_ != nullptr; }
+  // Draws to `window`'s own framebuffer (framebuffer 0) from now on; false
+  // when the window cannot take it. EndWindowFrame swaps the window's
+  // buffers with `interval` (0: immediately, n: after n vertical blanks)
+  // and makes the context current on its hidden window again.
+  bool BeginWindowFrame(SDL_Window* window);
+  void EndWindowFrame(SDL_Window* window, int interval);
 
   // True when some display in this process can give an OpenGL 3.3 context
   // (probed once and remembered).
   static bool Available();
 
  private:
-  void* display_ = nullptr;
-  void* context_ = nullptr;
+  bool CreateEgl();
+  bool CreateForWindow(SDL_Window* window);
+
+  void* display_ = nullptr;  // EGL display
+  void* context_ = nullptr;  // EGL context or SDL_GLContext
   void* surface_ = nullptr;  // 1x1 pbuffer where surfaceless contexts are not offered
+  SDL_Window* anchor_ = nullptr;  // the hidden window of an SDL context
+  int interval_ = -1;            // the swap interval last set, and for which window
+  SDL_Window* intervalWindow_ = nullptr;
   std::string error_;
 };
 

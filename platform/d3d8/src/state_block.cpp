@@ -2,7 +2,7 @@
 
 #include "buffers.h"
 #include "device.h"
-#include "texture.h"
+#include "base_texture.h"
 
 namespace d3d8 {
 namespace {
@@ -111,9 +111,9 @@ void StateBlock::RecordLightEnable(DWORD index, bool enable) {
   e.enabled = enable;
 }
 
-void StateBlock::RecordTexture(DWORD stage, Texture* t) {
+void StateBlock::RecordTexture(DWORD stage, BaseTexture* t) {
   textures_.set(stage);
-  BindRef<Texture>(values_.textures[stage], t);
+  BindRef<BaseTexture>(values_.textures[stage], t);
 }
 
 void StateBlock::RecordStream(UINT stream, VertexBuffer* vb, UINT stride) {
@@ -155,7 +155,7 @@ void StateBlock::Capture(const DeviceState& c) {
     if (e.hasEnable) e.enabled = it->second.enabled;
   }
   for (int s = 0; s < kStageCount; ++s)
-    if (textures_.test(s)) BindRef<Texture>(values_.textures[s], c.textures[s]);
+    if (textures_.test(s)) BindRef<BaseTexture>(values_.textures[s], c.textures[s]);
   for (int s = 0; s < kStreamCount; ++s)
     if (streams_.test(s)) {
       BindRef<VertexBuffer>(values_.streams[s], c.streams[s]);
@@ -189,7 +189,8 @@ void StateBlock::Apply(Device& d) const {
     if (e.hasEnable) d.LightEnable(index, e.enabled ? TRUE : FALSE);
   }
   for (int s = 0; s < kStageCount; ++s)
-    if (textures_.test(s)) d.SetTexture(static_cast<DWORD>(s), values_.textures[s]);
+    if (textures_.test(s))
+      d.SetTexture(static_cast<DWORD>(s), values_.textures[s] ? values_.textures[s]->Interface() : nullptr);
   for (int s = 0; s < kStreamCount; ++s)
     if (streams_.test(s)) d.SetStreamSource(static_cast<UINT>(s), values_.streams[s], values_.strides[s]);
   if (indices_) d.SetIndices(values_.indices, values_.baseVertexIndex);

@@ -27,7 +27,7 @@ class StateBlock {
   void RecordMaterial(const D3DMATERIAL8& m);
   void RecordLight(DWORD index, const D3DLIGHT8& l);
   void RecordLightEnable(DWORD index, bool enable);
-  void RecordTexture(DWORD stage, Texture* t);
+  void RecordTexture(DWORD stage, BaseTexture* t);
   void RecordStream(UINT stream, VertexBuffer* vb, UINT stride);
   void RecordIndices(IndexBuffer* ib, UINT baseVertexIndex);
   void RecordVertexShader(DWORD handle);

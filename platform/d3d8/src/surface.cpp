@@ -4,7 +4,7 @@
 
 #include "device.h"
 #include "query_interface.h"
-#include "texture.h"
+#include "base_texture.h"
 
 namespace d3d8 {
 
@@ -36,12 +36,13 @@ Surface::~Surface() {
   if (!owned_) NoteObjectDestroyed();
 }
 
-Surface* Surface::CreateTextureLevel(Device* device, Texture* texture, UINT level) {
+Surface* Surface::CreateTextureLevel(Device* device, BaseTexture* texture, UINT face, UINT level) {
   D3DSURFACE_DESC desc;
-  texture->GetLevelDesc(level, &desc);
+  texture->LevelDesc(level, &desc);
   Surface* s = new Surface(device, Kind::TextureLevel, desc.Width, desc.Height, desc.Format, desc.Usage, desc.Pool,
                            &texture->info(), false);
   s->texture_ = texture;
+  s->face_ = face;
   s->level_ = level;
   s->owned_ = true;
   return s;
@@ -112,8 +113,8 @@ HRESULT Surface::QueryInterface(REFIID riid, void** ppvObj) {
   return QueryInterfaceOf<IDirect3DSurface8>(this, riid, ppvObj, {IID_IDirect3DSurface8});
 }
 
-ULONG Surface::AddRef() { return texture_ ? texture_->AddRef() : AddRefPublic(); }
-ULONG Surface::Release() { return texture_ ? texture_->Release() : ReleasePublic(); }
+ULONG Surface::AddRef() { return texture_ ? texture_->AddRefPublic() : AddRefPublic(); }
+ULONG Surface::Release() { return texture_ ? texture_->ReleasePublic() : ReleasePublic(); }
 
 void Surface::AddRefInternal() {
   if (texture_)
@@ -152,7 +153,7 @@ HRESULT Surface::GetDevice(IDirect3DDevice8** ppDevice) { return HandOutDevice(p
 
 HRESULT Surface::GetContainer(REFIID riid, void** ppContainer) {
   if (!ppContainer) return D3DERR_INVALIDCALL;
-  if (texture_) return texture_->QueryInterface(riid, ppContainer);
+  if (texture_) return texture_->Interface()->QueryInterface(riid, ppContainer);
   return device_->QueryInterface(riid, ppContainer);
 }
 
@@ -176,9 +177,21 @@ bool Surface::IsColorTarget() const {
 
 GLuint Surface::colorTexture() const { return texture_ ? texture_->glTexture() : colorTexture_; }
 
+GLenum Surface::colorTarget() const { return texture_ ? texture_->FaceTarget(face_) : GL_TEXTURE_2D; }
+
+BYTE* Surface::SystemTexels(UINT* pitch) {
+  if (texture_) return texture_->ImageData(face_, level_, pitch);
+  *pitch = pitch_;
+  return kind_ == Kind::Image ? image_.data() : nullptr;
+}
+
+void Surface::NoteTexelsWritten() {
+  if (texture_) texture_->MarkImageDirty(face_, level_);
+}
+
 HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD flags) {
   if (!pLockedRect) return D3DERR_INVALIDCALL;
-  if (texture_) return texture_->LockRect(level_, pLockedRect, pRect, flags);
+  if (texture_) return texture_->LockImage(face_, level_, pLockedRect, pRect, flags);
   if (locked_) return D3DERR_INVALIDCALL;
   switch (kind_) {
     case Kind::Image:
@@ -193,17 +206,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD 
       return D3DERR_INVALIDCALL;  // depth buffers are not lockable
   }
   size_t offset = 0;
-  if (pRect) {
-    if (pRect->left < 0 || pRect->top < 0 || pRect->right > static_cast<LONG>(width_) ||
-        pRect->bottom > static_cast<LONG>(height_) || pRect->left >= pRect->right || pRect->top >= pRect->bottom)
-      return D3DERR_INVALIDCALL;
-    if (info_->compressed) {
-      if ((pRect->left | pRect->top) & 3) return D3DERR_INVALIDCALL;
-      offset = static_cast<size_t>(pRect->top / 4) * pitch_ + static_cast<size_t>(pRect->left / 4) * info_->bytesPerBlock;
-    } else {
-      offset = static_cast<size_t>(pRect->top) * pitch_ + static_cast<size_t>(pRect->left) * info_->bytesPerBlock;
-    }
-  }
+  if (!LockOffset(*info_, width_, height_, pitch_, pRect, &offset)) return D3DERR_INVALIDCALL;
   locked_ = true;
   lockFlags_ = flags;
   pLockedRect->Pitch = static_cast<INT>(pitch_);
@@ -212,7 +215,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD 
 }
 
 HRESULT Surface::UnlockRect() {
-  if (texture_) return texture_->UnlockRect(level_);
+  if (texture_) return texture_->UnlockImage(face_, level_);
   if (!locked_) return D3DERR_INVALIDCALL;
   locked_ = false;
   if (kind_ != Kind::Image && !(lockFlags_ & D3DLOCK_READONLY)) WritePixels(image_.data(), pitch_);
@@ -225,13 +228,10 @@ bool Surface::ReadPixels(std::vector<BYTE>* out, UINT* pitch) {
     *pitch = pitch_;
     return true;
   }
-  if (!IsColorTarget() || info_->compressed) return false;
-  GLuint tex = colorTexture();
-  if (!tex) return false;
-  device_->MakeCurrent();
+  if (!IsColorTarget() || info_->compressed || !colorTexture()) return false;
   *pitch = pitch_;
   out->assign(static_cast<size_t>(pitch_) * height_, 0);
-  device_->ReadColorTexture(tex, colorLevel(), width_, height_, info_->uploadFormat, info_->uploadType, out->data());
+  device_->ReadSurfaceTexels(this, WholeRect(), out->data(), pitch_);
   return true;
 }
 
@@ -241,16 +241,8 @@ bool Surface::WritePixels(const BYTE* data, UINT pitch) {
       std::memcpy(image_.data() + static_cast<size_t>(y) * pitch_, data + static_cast<size_t>(y) * pitch, pitch_);
     return true;
   }
-  if (!IsColorTarget() || texture_) return false;
-  device_->MakeCurrent();
-  glActiveTexture(GL_TEXTURE0 + kScratchTextureUnit);
-  glBindTexture(GL_TEXTURE_2D, colorTexture_);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(pitch / info_->bytesPerBlock));
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_),
-                  info_->uploadFormat, info_->uploadType, data);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  if (!IsColorTarget() || !colorTexture()) return false;
+  device_->WriteSurfaceTexels(this, WholeRect(), data, pitch);
   return true;
 }
 

@@ -3,6 +3,7 @@
 // and depth buffer.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "device_child.h"
@@ -11,13 +12,13 @@
 
 namespace d3d8 {
 
-class Texture;
+class BaseTexture;
 
 class Surface final : public IDirect3DSurface8, public DeviceChild {
  public:
   enum class Kind { TextureLevel, RenderTarget, DepthStencil, Image, BackBuffer, AutoDepthStencil };
 
-  static Surface* CreateTextureLevel(Device* device, Texture* texture, UINT level);
+  static Surface* CreateTextureLevel(Device* device, BaseTexture* texture, UINT face, UINT level);
   static Surface* CreateRenderTarget(Device* device, UINT width, UINT height, D3DFORMAT format, bool lockable,
                                      bool implicit, HRESULT* hr);
   static Surface* CreateDepthStencil(Device* device, UINT width, UINT height, D3DFORMAT format, bool implicit,
@@ -45,15 +46,26 @@ class Surface final : public IDirect3DSurface8, public DeviceChild {
   D3DFORMAT format() const { return format_; }
   DWORD usage() const { return usage_; }
   const FormatInfo& info() const { return *info_; }
-  Texture* container() const { return texture_; }
+  BaseTexture* container() const { return texture_; }
   bool IsColorTarget() const;
   bool IsDepthStencil() const { return info_->depth; }
+  RECT WholeRect() const { return {0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)}; }
 
-  // Framebuffer attachment: the colour texture and level, or the depth
-  // renderbuffer.
+  // Framebuffer attachment: the colour texture, its target (GL_TEXTURE_2D
+  // or a cube face) and level, or the depth renderbuffer.
   GLuint colorTexture() const;
+  GLenum colorTarget() const;
   GLint colorLevel() const { return static_cast<GLint>(level_); }
   GLuint renderbuffer() const { return renderbuffer_; }
+  // Exchanges the colour texture of the device's back buffer with another
+  // of the same size and format (presenting keeps the shown frame so).
+  void ExchangeColorTexture(GLuint* other) { std::swap(colorTexture_, *other); }
+
+  // The texels held in system memory (images, levels of textures that are
+  // not render targets), top row first; NULL when the surface lives in
+  // OpenGL only. NoteTexelsWritten tells the owner they changed.
+  BYTE* SystemTexels(UINT* pitch);
+  void NoteTexelsWritten();
 
   // Copies of the surface's texels in its own format, top row first.
   bool ReadPixels(std::vector<BYTE>* out, UINT* pitch);
@@ -83,7 +95,8 @@ class Surface final : public IDirect3DSurface8, public DeviceChild {
   bool lockable_ = false;
   bool owned_ = false;  // destroyed by its owner, never by a release
   bool ownerGone_ = false;
-  Texture* texture_ = nullptr;
+  BaseTexture* texture_ = nullptr;
+  UINT face_ = 0;
   UINT level_ = 0;
   GLuint colorTexture_ = 0;
   GLuint renderbuffer_ = 0;

@@ -1,19 +1,12 @@
-// IDirect3DTexture8: a 2D texture with a mip chain. Every level keeps a copy
-// in system memory that LockRect hands out; changed levels reach OpenGL when
-// the texture is next drawn with. Render-target textures live only in OpenGL.
+// IDirect3DTexture8: a 2D texture with a mip chain (BaseTexture with one
+// face).
 #pragma once
 
-#include <vector>
-
-#include "device_child.h"
-#include "format.h"
-#include "gl.h"
+#include "base_texture.h"
 
 namespace d3d8 {
 
-class Surface;
-
-class Texture final : public IDirect3DTexture8, public DeviceChild {
+class Texture final : public IDirect3DTexture8, public BaseTexture {
  public:
   // Validates the arguments as CreateTexture does; NULL result with `*hr` set
   // on failure.
@@ -25,60 +18,31 @@ class Texture final : public IDirect3DTexture8, public DeviceChild {
   ULONG AddRef() override { return AddRefPublic(); }
   ULONG Release() override { return ReleasePublic(); }
   // IDirect3DResource8
-  HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
-  DWORD SetPriority(DWORD priority) override;
-  DWORD GetPriority() override { return priority_; }
-  void PreLoad() override;
+  HRESULT GetDevice(IDirect3DDevice8** ppDevice) override { return HandOutDevice(ppDevice); }
+  DWORD SetPriority(DWORD priority) override { return SetPriorityValue(priority); }
+  DWORD GetPriority() override { return priorityValue(); }
+  void PreLoad() override { PreLoadTexture(); }
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
   // IDirect3DBaseTexture8
-  DWORD SetLOD(DWORD lod) override;
-  DWORD GetLOD() override { return lod_; }
-  DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+  DWORD SetLOD(DWORD lod) override { return SetLODValue(lod); }
+  DWORD GetLOD() override { return lodValue(); }
+  DWORD GetLevelCount() override { return levelCount(); }
   // IDirect3DTexture8
-  HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* pDesc) override;
-  HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** ppSurfaceLevel) override;
-  HRESULT LockRect(UINT level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD flags) override;
-  HRESULT UnlockRect(UINT level) override;
-  HRESULT AddDirtyRect(const RECT* pDirtyRect) override;
+  HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* pDesc) override { return LevelDesc(level, pDesc); }
+  HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** ppSurfaceLevel) override {
+    return ImageSurface(0, level, ppSurfaceLevel);
+  }
+  HRESULT LockRect(UINT level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD flags) override {
+    return LockImage(0, level, pLockedRect, pRect, flags);
+  }
+  HRESULT UnlockRect(UINT level) override { return UnlockImage(0, level); }
+  HRESULT AddDirtyRect(const RECT*) override { return AddDirtyFace(0); }
 
-  bool BlocksReset() const override { return pool_ == D3DPOOL_DEFAULT; }
-
-  // The OpenGL texture with every changed level uploaded; the current
-  // context must be the device's.
-  GLuint BindableTexture();
-  GLuint glTexture() const { return texture_; }
-  D3DFORMAT format() const { return format_; }
-  DWORD usage() const { return usage_; }
-  const FormatInfo& info() const { return *info_; }
-  UINT LevelWidth(UINT level) const { return levels_[level].width; }
-  UINT LevelHeight(UINT level) const { return levels_[level].height; }
+  IDirect3DBaseTexture8* Interface() override { return this; }
 
  private:
-  Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-          const FormatInfo* info);
-  ~Texture() override;
-
-  struct Level {
-    UINT width = 0, height = 0;
-    UINT pitch = 0, rows = 0;
-    std::vector<BYTE> data;
-    bool dirty = false;
-    bool locked = false;
-    DWORD lockFlags = 0;
-    Surface* surface = nullptr;  // made on first GetSurfaceLevel, owned
-  };
-
-  void UploadLevel(UINT level);
-
-  D3DFORMAT format_;
-  DWORD usage_;
-  D3DPOOL pool_;
-  const FormatInfo* info_;
-  std::vector<Level> levels_;
-  GLuint texture_ = 0;
-  bool anyDirty_ = false;
-  DWORD lod_ = 0;
-  DWORD priority_ = 0;
+  using BaseTexture::BaseTexture;
+  ~Texture() override = default;
 };
 
 }  // namespace d3d8

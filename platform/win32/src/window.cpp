@@ -106,12 +106,21 @@ bool EnsureVideo() {
   // Closing the last window is not a request to quit: windows go through
   // WM_CLOSE and the program decides. Read by SDL whenever a window closes.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+  // Windows hold one reference on SDL's video of their own, also when
+  // another library (the graphics layer) started it first and may quit its
+  // own reference while windows live.
+  static bool videoHeld = false;
+  if (!videoHeld) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    videoHeld = true;
+  }
+  static bool glTried = false;
+  if (!glTried) {
     // SDL loads the OpenGL library with the first OpenGL window and unloads
     // it with the last; holding one reference of our own keeps it loaded for
     // the life of the process, so closing and opening windows does not
     // reload the driver. Without OpenGL, windows are made without it.
+    glTried = true;
     glLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
   }
   if (!wakeEvent) {

@@ -17,6 +17,7 @@ struct IDirect3DDevice8;
 struct IDirect3DResource8;
 struct IDirect3DBaseTexture8;
 struct IDirect3DTexture8;
+struct IDirect3DCubeTexture8;
 struct IDirect3DSurface8;
 struct IDirect3DVertexBuffer8;
 struct IDirect3DIndexBuffer8;
@@ -26,6 +27,7 @@ typedef IDirect3DDevice8* LPDIRECT3DDEVICE8;
 typedef IDirect3DResource8* LPDIRECT3DRESOURCE8;
 typedef IDirect3DBaseTexture8* LPDIRECT3DBASETEXTURE8;
 typedef IDirect3DTexture8* LPDIRECT3DTEXTURE8;
+typedef IDirect3DCubeTexture8* LPDIRECT3DCUBETEXTURE8;
 typedef IDirect3DSurface8* LPDIRECT3DSURFACE8;
 typedef IDirect3DVertexBuffer8* LPDIRECT3DVERTEXBUFFER8;
 typedef IDirect3DIndexBuffer8* LPDIRECT3DINDEXBUFFER8;
@@ -35,6 +37,7 @@ inline constexpr IID IID_IDirect3DDevice8 = {0x7352BD19, 0x8DD7, 0x40AE, {0xAD, 
 inline constexpr IID IID_IDirect3DResource8 = {0x5589B2C5, 0xCD3E, 0x40C9, {0xA3, 0xEC, 0xD1, 0x33, 0x03, 0x01, 0xD2, 0xD4}};
 inline constexpr IID IID_IDirect3DBaseTexture8 = {0x2850344E, 0xCC4F, 0x481D, {0xA2, 0x93, 0xB1, 0xDC, 0x4F, 0x79, 0xBD, 0x9E}};
 inline constexpr IID IID_IDirect3DTexture8 = {0xAA81DE18, 0x2620, 0x42AA, {0xA6, 0xFE, 0x4E, 0x08, 0x4F, 0x2B, 0x78, 0xBA}};
+inline constexpr IID IID_IDirect3DCubeTexture8 = {0x3EE5B968, 0x2ACA, 0x4C34, {0x8B, 0xB5, 0x7E, 0x0C, 0x3D, 0x19, 0xB7, 0x50}};
 inline constexpr IID IID_IDirect3DSurface8 = {0x5A800CD0, 0x10C2, 0x4950, {0xAC, 0xF6, 0x7B, 0x6F, 0xDE, 0xD8, 0x84, 0x43}};
 inline constexpr IID IID_IDirect3DVertexBuffer8 = {0x15C182A5, 0xD43D, 0x4D54, {0x88, 0xE5, 0x99, 0x41, 0xC8, 0x5A, 0x7A, 0x53}};
 inline constexpr IID IID_IDirect3DIndexBuffer8 = {0xE544EE49, 0x29FE, 0x4EF6, {0x85, 0x8F, 0xC8, 0xDB, 0xCF, 0xC0, 0x10, 0x4B}};
@@ -89,6 +92,8 @@ struct IDirect3DDevice8 : IUnknown {
   // Resource creation
   virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                 IDirect3DTexture8** ppTexture) = 0;
+  virtual HRESULT CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                    IDirect3DCubeTexture8** ppCubeTexture) = 0;
   virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                      IDirect3DVertexBuffer8** ppVertexBuffer) = 0;
   virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
@@ -98,6 +103,14 @@ struct IDirect3DDevice8 : IUnknown {
   virtual HRESULT CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT Format,
                                             D3DMULTISAMPLE_TYPE MultiSample, IDirect3DSurface8** ppSurface) = 0;
   virtual HRESULT CreateImageSurface(UINT Width, UINT Height, D3DFORMAT Format, IDirect3DSurface8** ppSurface) = 0;
+  // Copies rectangles between two distinct surfaces of the same format
+  // without scaling, clipping or conversion: rectangle i of pSourceRectsArray
+  // (the whole source when NULL) goes with its top-left texel to point i of
+  // pDestPointsArray (the same place when NULL). Every rectangle must lie
+  // inside both surfaces (on 4-texel block bounds for DXT formats); depth
+  // buffers take no part.
+  virtual HRESULT CopyRects(IDirect3DSurface8* pSourceSurface, const RECT* pSourceRectsArray, UINT cRects,
+                            IDirect3DSurface8* pDestinationSurface, const POINT* pDestPointsArray) = 0;
   virtual HRESULT GetFrontBuffer(IDirect3DSurface8* pDestSurface) = 0;
 
   // Render targets
@@ -211,6 +224,20 @@ struct IDirect3DTexture8 : IDirect3DBaseTexture8 {
 
  protected:
   ~IDirect3DTexture8() = default;
+};
+
+// A cube texture: six square faces (D3DCUBEMAP_FACES), each with the same
+// chain of mip levels.
+struct IDirect3DCubeTexture8 : IDirect3DBaseTexture8 {
+  virtual HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) = 0;
+  virtual HRESULT GetCubeMapSurface(D3DCUBEMAP_FACES FaceType, UINT Level, IDirect3DSurface8** ppCubeMapSurface) = 0;
+  virtual HRESULT LockRect(D3DCUBEMAP_FACES FaceType, UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                           DWORD Flags) = 0;
+  virtual HRESULT UnlockRect(D3DCUBEMAP_FACES FaceType, UINT Level) = 0;
+  virtual HRESULT AddDirtyRect(D3DCUBEMAP_FACES FaceType, const RECT* pDirtyRect) = 0;
+
+ protected:
+  ~IDirect3DCubeTexture8() = default;
 };
 
 // A surface: a level of a texture, a render target, a depth-stencil buffer,

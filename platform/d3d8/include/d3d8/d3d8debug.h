@@ -30,6 +30,12 @@ UINT WINAPI D3D8Debug_LiveObjectCount();
 // application has not released. 0 for NULL.
 UINT WINAPI D3D8Debug_DeviceChildReferences(IDirect3DDevice8* device);
 
+// Devices created while `force` is TRUE present every frame by reading it
+// back and copying it into the window's SDL surface, as headless devices do,
+// instead of drawing it into the window's OpenGL framebuffer and swapping
+// buffers (for measuring one way against the other).
+void WINAPI D3D8Debug_ForceReadBackPresent(BOOL force);
+
 // Fixed-function programs `device` has compiled so far; drawing again with
 // states it has drawn with before compiles nothing.
 UINT WINAPI D3D8Debug_ProgramCount(IDirect3DDevice8* device);
