@@ -110,10 +110,13 @@ HRESULT Direct3D8::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT ad
   }
   if (usage & D3DUSAGE_RENDERTARGET) {
     if (!f->renderTarget) return D3DERR_NOTAVAILABLE;
-    return rType == D3DRTYPE_SURFACE || rType == D3DRTYPE_TEXTURE ? D3D_OK : D3DERR_NOTAVAILABLE;
+    return rType == D3DRTYPE_SURFACE || rType == D3DRTYPE_TEXTURE || rType == D3DRTYPE_CUBETEXTURE
+               ? D3D_OK
+               : D3DERR_NOTAVAILABLE;
   }
   switch (rType) {
-    case D3DRTYPE_TEXTURE: return f->texture ? D3D_OK : D3DERR_NOTAVAILABLE;
+    case D3DRTYPE_TEXTURE:
+    case D3DRTYPE_CUBETEXTURE: return f->texture ? D3D_OK : D3DERR_NOTAVAILABLE;
     case D3DRTYPE_SURFACE: return f->depth ? D3DERR_NOTAVAILABLE : D3D_OK;
     case D3DRTYPE_VERTEXBUFFER: return checkFormat == D3DFMT_VERTEXDATA ? D3D_OK : D3DERR_NOTAVAILABLE;
     case D3DRTYPE_INDEXBUFFER:

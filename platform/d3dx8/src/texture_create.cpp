@@ -6,20 +6,14 @@
 #include <algorithm>
 #include <new>
 
-#include "image/image_decoder.h"
 #include "image/image_filter.h"
 #include "image/pixel_format.h"
+#include "texture_fill.h"
 
 namespace d3dx8 {
 namespace {
 
 constexpr UINT kDefaultTextureSize = 256;
-
-UINT RoundUpToPowerOfTwo(UINT v) {
-  UINT p = 1;
-  while (p < v && p < 0x80000000u) p <<= 1;
-  return p;
-}
 
 UINT RoundDownToPowerOfTwo(UINT v) {
   UINT p = 1;
@@ -95,41 +89,6 @@ bool ChooseFormat(const FormatChecker& checker, DWORD usage, D3DFORMAT* format) 
   return false;
 }
 
-// The format a texture takes when the caller leaves it to the file: the
-// file's own format for DDS files, else 32-bit ARGB (X8R8G8B8 when the image
-// carries no alpha).
-D3DFORMAT NaturalFormat(const DecodedImage& decoded) {
-  if (decoded.info.ImageFileFormat == D3DXIFF_DDS && decoded.info.Format != D3DFMT_R8G8B8) return decoded.info.Format;
-  return decoded.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-}
-
-HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const ArgbImage& image, D3DFORMAT format) {
-  D3DLOCKED_RECT locked;
-  HRESULT hr = texture->LockRect(level, &locked, nullptr, 0);
-  if (FAILED(hr)) return hr;
-  const bool written = WriteImageToSurface(image, format, static_cast<uint8_t*>(locked.pBits), locked.Pitch);
-  texture->UnlockRect(level);
-  return written ? D3D_OK : D3DERR_NOTAVAILABLE;
-}
-
-// Writes `top` into `level` (scaled to its size) and fills every level below
-// from the one above with mipFilter.
-HRESULT FillLevels(IDirect3DTexture8* texture, UINT level, ArgbImage top, DWORD filter, DWORD mipFilter) {
-  const UINT levels = texture->GetLevelCount();
-  ArgbImage current = std::move(top);
-  for (UINT i = level; i < levels; ++i) {
-    D3DSURFACE_DESC desc;
-    HRESULT hr = texture->GetLevelDesc(i, &desc);
-    if (FAILED(hr)) return hr;
-    if (i > level) current = NextMipLevel(current, mipFilter);
-    if (current.width != desc.Width || current.height != desc.Height)
-      current = ScaleImage(current, desc.Width, desc.Height, i == level ? filter : mipFilter);
-    hr = WriteLevel(texture, i, current, desc.Format);
-    if (FAILED(hr)) return hr;
-  }
-  return D3D_OK;
-}
-
 }  // namespace
 }  // namespace d3dx8
 
@@ -198,12 +157,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID p
   if (!d3dx8::FilterIsValid(Filter) || !d3dx8::FilterIsValid(MipFilter)) return D3DERR_INVALIDCALL;
 
   d3dx8::DecodedImage decoded;
-  HRESULT hr;
-  try {
-    hr = d3dx8::DecodeImageFile(pSrcData, SrcDataSize, &decoded);
-  } catch (const std::bad_alloc&) {
-    hr = E_OUTOFMEMORY;
-  }
+  HRESULT hr = d3dx8::DecodeForTexture(pSrcData, SrcDataSize, &decoded);
   if (FAILED(hr)) return hr;
   d3dx8::ApplyColorKey(&decoded.image, ColorKey);
 
@@ -218,11 +172,8 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID p
   IDirect3DTexture8* texture = nullptr;
   hr = pDevice->CreateTexture(width, height, levels, Usage, format, Pool, &texture);
   if (FAILED(hr)) return hr;
-  try {
-    hr = d3dx8::FillLevels(texture, 0, std::move(decoded.image), Filter, MipFilter);
-  } catch (const std::bad_alloc&) {
-    hr = E_OUTOFMEMORY;
-  }
+  d3dx8::PlanarLevels faceLevels(texture);
+  hr = d3dx8::FillLevels(faceLevels, 0, std::move(decoded.image), Filter, MipFilter);
   if (FAILED(hr)) {
     texture->Release();
     return hr;
@@ -266,8 +217,9 @@ HRESULT D3DXFilterTexture(IDirect3DTexture8* pTexture, const PALETTEENTRY* pPale
   pTexture->UnlockRect(SrcLevel);
   if (FAILED(hr) || SrcLevel + 1 >= pTexture->GetLevelCount()) return hr;
   // Levels below the source are made from it; the source itself stays.
+  d3dx8::PlanarLevels levels(pTexture);
   try {
-    return d3dx8::FillLevels(pTexture, SrcLevel + 1, d3dx8::NextMipLevel(source, mipFilter), mipFilter, mipFilter);
+    return d3dx8::FillLevels(levels, SrcLevel + 1, d3dx8::NextMipLevel(source, mipFilter), mipFilter, mipFilter);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

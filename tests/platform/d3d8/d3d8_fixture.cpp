@@ -88,6 +88,26 @@ Rgba DeviceTest::PixelOf(IDirect3DSurface8* surface, int x, int y) {
   return result;
 }
 
+std::vector<D3DCOLOR> DeviceTest::Texels(IDirect3DSurface8* surface) {
+  D3DSURFACE_DESC desc{};
+  EXPECT_EQ(surface->GetDesc(&desc), D3D_OK);
+  std::vector<D3DCOLOR> out;
+  IDirect3DSurface8* image = nullptr;
+  EXPECT_EQ(device_->CreateImageSurface(desc.Width, desc.Height, desc.Format, &image), D3D_OK);
+  if (!image) return out;
+  EXPECT_EQ(device_->CopyRects(surface, nullptr, 0, image, nullptr), D3D_OK);
+  D3DLOCKED_RECT lr;
+  if (image->LockRect(&lr, nullptr, D3DLOCK_READONLY) == D3D_OK) {
+    for (UINT y = 0; y < desc.Height; ++y) {
+      const D3DCOLOR* row = reinterpret_cast<const D3DCOLOR*>(static_cast<const BYTE*>(lr.pBits) + y * lr.Pitch);
+      out.insert(out.end(), row, row + desc.Width);
+    }
+    image->UnlockRect();
+  }
+  image->Release();
+  return out;
+}
+
 Rgba DeviceTest::Pixel(int x, int y) {
   IDirect3DSurface8* bb = nullptr;
   EXPECT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &bb), D3D_OK);

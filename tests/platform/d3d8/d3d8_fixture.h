@@ -105,6 +105,9 @@ class DeviceTest : public ::testing::Test {
   // The colour of back-buffer pixel (x, y), top row 0.
   Rgba Pixel(int x, int y);
   Rgba PixelOf(IDirect3DSurface8* surface, int x, int y);
+  // The texels of a 32-bit colour surface of any kind (render targets and
+  // render-target textures included), row by row, copied out with CopyRects.
+  std::vector<D3DCOLOR> Texels(IDirect3DSurface8* surface);
   // The back buffer's description.
   D3DSURFACE_DESC BackBufferDesc();
   void Clear(D3DCOLOR color);

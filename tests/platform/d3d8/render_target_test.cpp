@@ -1,11 +1,144 @@
 // Render targets: drawing into a texture and reading it back as a texture,
-// lockable targets, depth buffers and what Get* hands out.
+// Direct3D's pixel centres and row order in render-target textures, lockable
+// targets, depth buffers and what Get* hands out.
 #include "d3d8_fixture.h"
 
 namespace d3d8test {
 namespace {
 
-class RenderTargetTest : public DeviceTest {};
+class RenderTargetTest : public DeviceTest {
+ protected:
+  // States of an image-space pass: the stage copies its texture, filtered
+  // linearly so that any drift off the texel centres blends neighbours.
+  void ImageSpaceStates() {
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device_->SetRenderState(D3DRS_ZENABLE, FALSE);
+    SelectArg1(D3DTA_TEXTURE);
+    device_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    device_->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    device_->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+  }
+};
+
+constexpr UINT kPassSize = 32;
+
+// An irregular image: every texel differs from its neighbours.
+std::vector<D3DCOLOR> NoiseImage() {
+  std::vector<D3DCOLOR> texels(kPassSize * kPassSize);
+  uint32_t state = 12345;
+  for (D3DCOLOR& t : texels) {
+    state = state * 1664525u + 1013904223u;
+    t = state;
+  }
+  return texels;
+}
+
+struct PosTexel {
+  float x, y, z;
+  float u, v;
+};
+
+TEST_F(RenderTargetTest, ImageSpacePassesAtHalfATexelCopyTheirSourceExactly) {
+  ASSERT_TRUE(CreateDevice());
+  IDirect3DTexture8* targets[2] = {};
+  IDirect3DSurface8* levels[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(device_->CreateTexture(kPassSize, kPassSize, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                     D3DPOOL_DEFAULT, &targets[i]),
+              D3D_OK);
+    targets[i]->GetSurfaceLevel(0, &levels[i]);
+  }
+  const std::vector<D3DCOLOR> source = NoiseImage();
+  IDirect3DSurface8* image = nullptr;
+  ASSERT_EQ(device_->CreateImageSurface(kPassSize, kPassSize, D3DFMT_A8R8G8B8, &image), D3D_OK);
+  D3DLOCKED_RECT lr;
+  ASSERT_EQ(image->LockRect(&lr, nullptr, 0), D3D_OK);
+  for (UINT y = 0; y < kPassSize; ++y)
+    std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch, &source[y * kPassSize], kPassSize * 4);
+  image->UnlockRect();
+  IDirect3DSurface8 *oldColor = nullptr, *oldDepth = nullptr;
+  device_->GetRenderTarget(&oldColor);
+  device_->GetDepthStencilSurface(&oldDepth);
+  ImageSpaceStates();
+
+  // A quad over the whole clip space whose coordinates are moved by half a
+  // texel: with pixel centres on integer positions every pixel then samples
+  // the centre of its own texel. The same with pre-transformed vertices
+  // whose edges lie half a pixel before the first and after the last pixel
+  // centre.
+  const float h = 0.5f / kPassSize, e = kPassSize - 0.5f;
+  const PosTexel clip[4] = {{-1, 1, 0, h, h}, {1, 1, 0, 1 + h, h}, {-1, -1, 0, h, 1 + h}, {1, -1, 0, 1 + h, 1 + h}};
+  const ScreenColorTex screen[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+                                    {e, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+                                    {-0.5f, e, 0, 1, 0xFFFFFFFF, 0, 1},
+                                    {e, e, 0, 1, 0xFFFFFFFF, 1, 1}};
+  for (int variant = 0; variant < 2; ++variant) {
+    SCOPED_TRACE(variant == 0 ? "transformed quad" : "pre-transformed quad");
+    ASSERT_EQ(device_->CopyRects(image, nullptr, 0, levels[0], nullptr), D3D_OK);
+    for (int pass = 0; pass < 100; ++pass) {
+      const int from = pass % 2, to = 1 - from;
+      ASSERT_EQ(device_->SetRenderTarget(levels[to], nullptr), D3D_OK);
+      device_->SetTexture(0, targets[from]);
+      if (variant == 0)
+        DrawQuadUP(D3DFVF_XYZ | D3DFVF_TEX1, clip, sizeof clip[0]);
+      else
+        DrawQuadUP(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, screen, sizeof screen[0]);
+    }
+    device_->SetTexture(0, nullptr);
+    const std::vector<D3DCOLOR> result = Texels(levels[0]);
+    ASSERT_EQ(result.size(), source.size());
+    int wrong = 0;
+    for (size_t i = 0; i < source.size(); ++i) wrong += result[i] != source[i];
+    EXPECT_EQ(wrong, 0) << "texels changed after 100 passes; first texel " << std::hex << result[0] << " for "
+                        << source[0];
+  }
+  device_->SetRenderTarget(oldColor, oldDepth);
+  oldColor->Release();
+  oldDepth->Release();
+  image->Release();
+  for (int i = 0; i < 2; ++i) {
+    levels[i]->Release();
+    targets[i]->Release();
+  }
+}
+
+// What is drawn at the top of the clip space lands in the first rows of a
+// render-target texture, and the first rows are what v = 0 samples.
+TEST_F(RenderTargetTest, RenderTargetTexturesKeepDirect3DsRowOrder) {
+  ASSERT_TRUE(CreateDevice());
+  IDirect3DTexture8* target = nullptr;
+  ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+            D3D_OK);
+  IDirect3DSurface8 *level = nullptr, *oldColor = nullptr, *oldDepth = nullptr;
+  target->GetSurfaceLevel(0, &level);
+  device_->GetRenderTarget(&oldColor);
+  device_->GetDepthStencilSurface(&oldDepth);
+  ASSERT_EQ(device_->SetRenderTarget(level, nullptr), D3D_OK);
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), D3D_OK);
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  const PosColor top[4] = {{-1, 1, 0, 0xFFFF0000}, {1, 1, 0, 0xFFFF0000}, {-1, 0, 0, 0xFFFF0000}, {1, 0, 0, 0xFFFF0000}};
+  DrawQuadUP(D3DFVF_XYZ | D3DFVF_DIFFUSE, top, sizeof top[0]);
+  const std::vector<D3DCOLOR> texels = Texels(level);
+  ASSERT_EQ(texels.size(), 16u);
+  for (UINT y = 0; y < 4; ++y)
+    EXPECT_EQ(texels[y * 4] & 0xFFFFFF, y < 2 ? 0xFF0000u : 0x0000FFu) << "row " << y;
+
+  ASSERT_EQ(device_->SetRenderTarget(oldColor, oldDepth), D3D_OK);
+  device_->SetTexture(0, target);
+  SelectArg1(D3DTA_TEXTURE);
+  Clear(0xFF000000);
+  DrawScreenTexturedQuad(0xFFFFFFFF);
+  EXPECT_NEAR_RGB(Pixel(32, 8), 255, 0, 0, 0);
+  EXPECT_NEAR_RGB(Pixel(32, 56), 0, 0, 255, 0);
+  device_->SetTexture(0, nullptr);
+  level->Release();
+  target->Release();
+  oldColor->Release();
+  oldDepth->Release();
+}
 
 TEST_F(RenderTargetTest, TextureDrawnIntoIsReadBackAsATexture) {
   ASSERT_TRUE(CreateDevice());

@@ -275,6 +275,15 @@ struct IDirect3DIndexBuffer8 : IDirect3DResource8 {
 // Entry point
 // ---------------------------------------------------------------------------
 
+// The frame file. When the environment variable KELVANE_FRAME_PNG names a
+// file at the time a device is created, that device writes the last frame
+// it presented to the file, as an opaque RGB PNG image of the back buffer's
+// size, when it is released; a device that presented no frame leaves the
+// file alone. The file appears whole (it is written under a temporary name
+// beside it and then renamed). This works alike for devices that show their
+// frames in a window and for devices without one, so a run without a display
+// can still show what it drew.
+
 // Creates the Direct3D object; NULL when SDKVersion is not D3D_SDK_VERSION or
 // no OpenGL 3.3 renderer is available.
 extern "C" IDirect3D8* WINAPI Direct3DCreate8(UINT SDKVersion);

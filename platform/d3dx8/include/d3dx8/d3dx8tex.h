@@ -92,4 +92,29 @@ HRESULT D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* pDevice, LPCVOID pSr
 HRESULT D3DXFilterTexture(IDirect3DTexture8* pTexture, const PALETTEENTRY* pPalette, UINT SrcLevel,
                           DWORD Filter);
 
+// Cube textures: as D3DXCheckTextureRequirements for a square of edge *pSize,
+// and D3DERR_NOTAVAILABLE when the device has no cube textures (a single
+// level when it has no mipmapped ones).
+HRESULT D3DXCheckCubeTextureRequirements(IDirect3DDevice8* pDevice, UINT* pSize, UINT* pNumMipLevels, DWORD Usage,
+                                         D3DFORMAT* pFormat, D3DPOOL Pool);
+
+HRESULT D3DXCreateCubeTexture(IDirect3DDevice8* pDevice, UINT Size, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
+                              D3DPOOL Pool, IDirect3DCubeTexture8** ppCubeTexture);
+
+// A cube texture made from a file in memory. A DDS cube map gives each face
+// its own image (faces the file leaves out are transparent black); any other
+// image, 2D DDS files included, is put on all six faces. Size 0 or
+// D3DX_DEFAULT takes the image's width rounded up to a power of two; the
+// other parameters, the colour key and the filters act as for
+// D3DXCreateTextureFromFileInMemoryEx, face by face.
+HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID pSrcData, UINT SrcDataSize,
+                                                UINT Size, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
+                                                D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
+                                                D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
+                                                IDirect3DCubeTexture8** ppCubeTexture);
+
+// As the Ex form with every parameter at its default and the managed pool.
+HRESULT D3DXCreateCubeTextureFromFileInMemory(IDirect3DDevice8* pDevice, LPCVOID pSrcData, UINT SrcDataSize,
+                                              IDirect3DCubeTexture8** ppCubeTexture);
+
 }  // extern "C"

@@ -1,7 +1,9 @@
 // DirectDraw surface files: DXT1 to DXT5 and uncompressed RGB, luminance and
 // alpha pixel formats described by bit masks. The top level of the first
-// surface is decoded; cube maps and volumes are reported as such in the info.
+// surface is decoded, and of a cube map also the top level of every face it
+// holds; volumes are reported as such in the info.
 #include <algorithm>
+#include <new>
 
 #include "byte_reader.h"
 #include "channel_mask.h"
@@ -25,6 +27,7 @@ constexpr uint32_t kPixelRgb = 0x40;
 constexpr uint32_t kPixelLuminance = 0x20000;
 
 constexpr uint32_t kCaps2CubeMap = 0x200;
+constexpr uint32_t kCaps2FirstFace = 0x400;  // +X; the five other faces follow bit by bit
 constexpr uint32_t kCaps2Volume = 0x200000;
 
 struct MaskFormat {
@@ -102,30 +105,32 @@ HRESULT DecodeDds(const uint8_t* data, size_t size, DecodedImage* out) {
     return D3DXERR_INVALIDDATA;
   }
 
-  const uint64_t blocksWide = (uint64_t(width) + 3) / 4, blocksHigh = (uint64_t(height) + 3) / 4;
   const uint64_t pixelBytes = bitCount / 8;
-  const uint64_t levelBytes =
-      compressed ? blocksWide * blocksHigh * DxtBlockBytes(kind) : uint64_t(width) * height * pixelBytes;
-  if (!in.Has(kDataOffset, levelBytes)) return D3DXERR_INVALIDDATA;
-  if (!AllocateImage(out, width, height)) return E_OUTOFMEMORY;
-
-  const uint8_t* src = data + kDataOffset;
-  if (compressed) {
-    uint32_t block[16];
-    for (uint64_t by = 0; by < blocksHigh; ++by) {
-      for (uint64_t bx = 0; bx < blocksWide; ++bx, src += DxtBlockBytes(kind)) {
-        DecodeDxtBlock(kind, src, block);
-        for (uint32_t i = 0; i < 16; ++i) {
-          uint64_t x = bx * 4 + i % 4, y = by * 4 + i / 4;
-          if (x < width && y < height) out->image.At(UINT(x), UINT(y)) = block[i];
+  auto levelBytes = [&](uint64_t w, uint64_t h) {
+    return compressed ? ((w + 3) / 4) * ((h + 3) / 4) * DxtBlockBytes(kind) : w * h * pixelBytes;
+  };
+  // Decodes the top level stored at `offset` into `image`.
+  auto decodeAt = [&](uint64_t offset, ArgbImage* image) -> HRESULT {
+    if (!in.Has(offset, levelBytes(width, height))) return D3DXERR_INVALIDDATA;
+    const uint8_t* src = data + offset;
+    if (compressed) {
+      const uint64_t blocksWide = (uint64_t(width) + 3) / 4, blocksHigh = (uint64_t(height) + 3) / 4;
+      uint32_t block[16];
+      for (uint64_t by = 0; by < blocksHigh; ++by) {
+        for (uint64_t bx = 0; bx < blocksWide; ++bx, src += DxtBlockBytes(kind)) {
+          DecodeDxtBlock(kind, src, block);
+          for (uint32_t i = 0; i < 16; ++i) {
+            uint64_t x = bx * 4 + i % 4, y = by * 4 + i / 4;
+            if (x < width && y < height) image->At(UINT(x), UINT(y)) = block[i];
+          }
         }
       }
+      return D3D_OK;
     }
-  } else {
     const ChannelMask red(rMask), green(gMask), blue(bMask), alpha(aMask);
     const bool luminance = (pfFlags & kPixelLuminance) != 0;
     for (uint32_t y = 0; y < height; ++y) {
-      uint32_t* row = out->image.Row(y);
+      uint32_t* row = image->Row(y);
       for (uint32_t x = 0; x < width; ++x, src += pixelBytes) {
         uint32_t v = 0;
         for (uint64_t k = 0; k < pixelBytes; ++k) v |= uint32_t(src[k]) << (8 * k);
@@ -137,13 +142,42 @@ HRESULT DecodeDds(const uint8_t* data, size_t size, DecodedImage* out) {
         }
       }
     }
+    return D3D_OK;
+  };
+
+  const uint32_t storedLevels = ((flags & kFlagMipCount) && mipCount > 0) ? mipCount : 1;
+  if (!AllocateImage(out, width, height)) return E_OUTOFMEMORY;
+  HRESULT hr = decodeAt(kDataOffset, &out->image);
+  if (FAILED(hr)) return hr;
+  if (caps2 & kCaps2CubeMap) {
+    // Each face the file holds follows the one before with its whole chain.
+    if (width != height || uint64_t(width) * height * 6 > kMaxImageTexels) return D3DXERR_INVALIDDATA;
+    uint64_t chainBytes = 0;
+    for (uint64_t level = 0, w = width, h = height; level < storedLevels && level < 32; ++level) {
+      chainBytes += levelBytes(w, h);
+      w = w > 1 ? w / 2 : 1;
+      h = h > 1 ? h / 2 : 1;
+    }
+    try {
+      out->faces.resize(6);
+      uint64_t offset = kDataOffset;
+      for (uint32_t face = 0; face < 6; ++face) {
+        if (!(caps2 & (kCaps2FirstFace << face))) continue;
+        out->faces[face] = ArgbImage(width, height, 0);
+        hr = decodeAt(offset, &out->faces[face]);
+        if (FAILED(hr)) return hr;
+        offset += chainBytes;
+      }
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
   }
 
   out->hasAlpha = hasAlpha;
   out->info.Width = width;
   out->info.Height = height;
   out->info.Depth = ((caps2 & kCaps2Volume) && (flags & kFlagDepth) && depth > 0) ? depth : 1;
-  out->info.MipLevels = ((flags & kFlagMipCount) && mipCount > 0) ? mipCount : 1;
+  out->info.MipLevels = storedLevels;
   out->info.Format = format;
   out->info.ResourceType = (caps2 & kCaps2CubeMap)  ? D3DRTYPE_CUBETEXTURE
                            : (caps2 & kCaps2Volume) ? D3DRTYPE_VOLUMETEXTURE

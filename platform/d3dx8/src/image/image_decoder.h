@@ -24,7 +24,10 @@ inline bool ImageSizeAcceptable(uint64_t width, uint64_t height) {
 }
 
 struct DecodedImage {
-  ArgbImage image;               // the top level, converted to ARGB
+  ArgbImage image;               // the top level, converted to ARGB (of the first face of a cube map)
+  // Cube maps (DDS): the top level of each face in D3DCUBEMAP_FACES order;
+  // a face the file leaves out is empty (width 0).
+  std::vector<ArgbImage> faces;
   D3DXIMAGE_INFO info{};         // what the file describes
   bool hasAlpha = false;         // the file carries alpha (or transparency)
   std::vector<PALETTEENTRY> palette;  // 256 entries for palettised files, else empty

@@ -1,0 +1,61 @@
+#include "texture_fill.h"
+
+#include <new>
+
+#include "image/image_filter.h"
+#include "image/pixel_format.h"
+
+namespace d3dx8 {
+namespace {
+
+HRESULT WriteLevel(FaceLevels& face, UINT level, const ArgbImage& image, D3DFORMAT format) {
+  D3DLOCKED_RECT locked;
+  HRESULT hr = face.Lock(level, &locked, 0);
+  if (FAILED(hr)) return hr;
+  const bool written = WriteImageToSurface(image, format, static_cast<uint8_t*>(locked.pBits), locked.Pitch);
+  face.Unlock(level);
+  return written ? D3D_OK : D3DERR_NOTAVAILABLE;
+}
+
+}  // namespace
+
+UINT RoundUpToPowerOfTwo(UINT v) {
+  UINT p = 1;
+  while (p < v && p < 0x80000000u) p <<= 1;
+  return p;
+}
+
+HRESULT DecodeForTexture(const void* data, UINT size, DecodedImage* decoded) {
+  try {
+    return DecodeImageFile(data, size, decoded);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+D3DFORMAT NaturalFormat(const DecodedImage& decoded) {
+  if (decoded.info.ImageFileFormat == D3DXIFF_DDS && decoded.info.Format != D3DFMT_R8G8B8) return decoded.info.Format;
+  return decoded.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+}
+
+HRESULT FillLevels(FaceLevels& face, UINT level, ArgbImage top, DWORD filter, DWORD mipFilter) {
+  try {
+    const UINT levels = face.Count();
+    ArgbImage current = std::move(top);
+    for (UINT i = level; i < levels; ++i) {
+      D3DSURFACE_DESC desc;
+      HRESULT hr = face.Desc(i, &desc);
+      if (FAILED(hr)) return hr;
+      if (i > level) current = NextMipLevel(current, mipFilter);
+      if (current.width != desc.Width || current.height != desc.Height)
+        current = ScaleImage(current, desc.Width, desc.Height, i == level ? filter : mipFilter);
+      hr = WriteLevel(face, i, current, desc.Format);
+      if (FAILED(hr)) return hr;
+    }
+    return D3D_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+}  // namespace d3dx8
