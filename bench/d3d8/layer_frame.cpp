@@ -62,6 +62,7 @@ bool LayerRenderer::Init() {
   device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
   device_->SetStreamSource(0, vb_, sizeof(Vertex));
   device_->SetIndices(ib_, 0);
+  if (FAILED(device_->CreateImageSurface(kTargetSize, kTargetSize, D3DFMT_A8R8G8B8, &readBack_))) return false;
   return true;
 }
 
@@ -73,6 +74,7 @@ void LayerRenderer::Shutdown() {
   }
   for (IDirect3DTexture8*& t : textures_)
     if (t) t->Release(), t = nullptr;
+  if (readBack_) readBack_->Release(), readBack_ = nullptr;
   if (vb_) vb_->Release(), vb_ = nullptr;
   if (ib_) ib_->Release(), ib_ = nullptr;
   if (device_) device_->Release(), device_ = nullptr;
@@ -97,6 +99,7 @@ void LayerRenderer::Frame() {
   }
   device_->EndScene();
   device_->Present(nullptr, nullptr, nullptr, nullptr);
+  device_->GetFrontBuffer(readBack_);
 }
 
 }  // namespace bench

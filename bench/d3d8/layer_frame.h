@@ -9,8 +9,9 @@ class LayerRenderer {
  public:
   bool Init();
   void Shutdown();
-  // One frame: clear, 1,000 draws with state changes, present (which reads
-  // the frame back, so the frame is finished when this returns).
+  // One frame: clear, 1,000 draws with state changes, present, and the
+  // presented frame read back (as the OpenGL program reads its frame back),
+  // so the frame is finished when this returns.
   void Frame();
 
  private:
@@ -19,6 +20,7 @@ class LayerRenderer {
   IDirect3DVertexBuffer8* vb_ = nullptr;
   IDirect3DIndexBuffer8* ib_ = nullptr;
   IDirect3DTexture8* textures_[2] = {};
+  IDirect3DSurface8* readBack_ = nullptr;
   unsigned vertexCount_ = 0;
 };
 

@@ -204,8 +204,11 @@ bool GlContext::CreateEgl() {
 
 void GlContext::MakeCurrent() {
   if (anchor_) {
+    // Current on the hidden window or on the window last presented to: both
+    // draw the same. SDL takes the context off a window it destroys, so a
+    // window that is gone is never drawn to; the hidden window takes over.
     SDL_GLContext context = static_cast<SDL_GLContext>(context_);
-    if (SDL_GL_GetCurrentContext() == context && SDL_GL_GetCurrentWindow() == anchor_) return;
+    if (SDL_GL_GetCurrentContext() == context) return;
     ReleaseEglContext();
     SDL_GL_MakeCurrent(anchor_, context);
     return;
@@ -234,8 +237,16 @@ void GlContext::Release() {
 }
 
 bool GlContext::BeginWindowFrame(SDL_Window* window) {
-  return anchor_ && window && (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) &&
-         SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context_)) == 0;
+  if (!anchor_ || !window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) return false;
+  SDL_GLContext context = static_cast<SDL_GLContext>(context_);
+  // The context stays on the window after the frame: binding a drawable
+  // makes some drivers set up the window's buffers anew, which costs far
+  // more than the frame itself.
+  if (SDL_GL_GetCurrentContext() == context && SDL_GL_GetCurrentWindow() == window) return true;
+  ReleaseEglContext();
+  if (SDL_GL_MakeCurrent(window, context) == 0) return true;
+  SDL_GL_MakeCurrent(anchor_, context);
+  return false;
 }
 
 void GlContext::EndWindowFrame(SDL_Window* window, int interval) {
@@ -246,7 +257,6 @@ void GlContext::EndWindowFrame(SDL_Window* window, int interval) {
     intervalWindow_ = window;
   }
   SDL_GL_SwapWindow(window);
-  SDL_GL_MakeCurrent(anchor_, static_cast<SDL_GLContext>(context_));
 }
 
 bool GlContext::Available() {

@@ -4,8 +4,8 @@
 // Devices whose window is an OpenGL window of a real window system get a
 // context made by SDL for that window system instead, so that presenting can
 // draw the frame into the window's own framebuffer and swap buffers; such a
-// context is kept current on a small hidden window of its own and draws to a
-// shown window only while a frame is presented.
+// context is made current on a small hidden window of its own and stays on
+// the window it last presented to.
 #pragma once
 
 #include <string>
@@ -41,8 +41,7 @@ class GlContext {
   bool showsWindows() const { return anchor_ != nullptr; }
   // Draws to `window`'s own framebuffer (framebuffer 0) from now on; false
   // when the window cannot take it. EndWindowFrame swaps the window's
-  // buffers with `interval` (0: immediately, n: after n vertical blanks)
-  // and makes the context current on its hidden window again.
+  // buffers with `interval` (0: immediately, n: after n vertical blanks).
   bool BeginWindowFrame(SDL_Window* window);
   void EndWindowFrame(SDL_Window* window, int interval);
 

@@ -243,7 +243,7 @@ Bytes WriteTga(unsigned width, unsigned height, const Texels& texels, int bits, 
 namespace {
 
 Bytes DdsHeader(unsigned width, unsigned height, uint32_t pfFlags, uint32_t fourCc, uint32_t bits,
-                const uint32_t masks[4], unsigned mipCount) {
+                const uint32_t masks[4], unsigned mipCount, uint32_t caps2 = 0) {
   Bytes b = {'D', 'D', 'S', ' '};
   Put32(b, 124);
   Put32(b, 0x1 | 0x2 | 0x4 | 0x1000 | (mipCount ? 0x20000u : 0u));
@@ -259,7 +259,8 @@ Bytes DdsHeader(unsigned width, unsigned height, uint32_t pfFlags, uint32_t four
   Put32(b, bits);
   for (int i = 0; i < 4; ++i) Put32(b, masks[i]);
   Put32(b, 0x1000);
-  for (int i = 0; i < 4; ++i) Put32(b, 0);
+  Put32(b, caps2);
+  for (int i = 0; i < 3; ++i) Put32(b, 0);
   return b;
 }
 
@@ -269,6 +270,22 @@ Bytes WriteDdsArgb(unsigned width, unsigned height, const Texels& texels, unsign
   const uint32_t masks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
   Bytes b = DdsHeader(width, height, 0x40 | 0x1, 0, 32, masks, mipCount);
   for (uint32_t c : texels) Put32(b, c);
+  return b;
+}
+
+Bytes WriteDdsCubeArgb(unsigned edge, const std::vector<Texels>& faces, unsigned mipCount) {
+  const uint32_t masks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  uint32_t caps2 = 0x200;
+  for (unsigned f = 0; f < 6; ++f)
+    if (!faces[f].empty()) caps2 |= 0x400u << f;
+  Bytes b = DdsHeader(edge, edge, 0x40 | 0x1, 0, 32, masks, mipCount, caps2);
+  for (unsigned f = 0; f < 6; ++f) {
+    if (faces[f].empty()) continue;
+    for (uint32_t c : faces[f]) Put32(b, c);
+    // Lower levels hold texels of a colour the top levels never use.
+    for (unsigned level = 1, size = edge / 2; level < mipCount; ++level, size = size > 1 ? size / 2 : 1)
+      for (unsigned i = 0; i < size * size; ++i) Put32(b, 0xFF123456);
+  }
   return b;
 }
 

@@ -31,6 +31,9 @@ Bytes WriteTga(unsigned width, unsigned height, const Texels& texels, int bits, 
 // DDS with 32-bit A8R8G8B8 texels, or with the given block data and four-cc.
 Bytes WriteDdsArgb(unsigned width, unsigned height, const Texels& texels, unsigned mipCount = 0);
 Bytes WriteDdsBlocks(unsigned width, unsigned height, const char fourCc[4], const Bytes& blocks);
+// A DDS cube map of A8R8G8B8 faces in D3DCUBEMAP_FACES order, each with
+// `mipCount` levels; an empty face is left out of the file.
+Bytes WriteDdsCubeArgb(unsigned edge, const std::vector<Texels>& faces, unsigned mipCount);
 
 // Little-endian helpers.
 void Put16(Bytes& b, uint32_t v);
