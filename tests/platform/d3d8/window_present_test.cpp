@@ -37,17 +37,7 @@ XServerEnvironment* const g_server =
 LRESULT WindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
 constexpr int kClientWidth = 96, kClientHeight = 80;
-
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-constexpr Rgb kRed = {255, 0, 0}, kGreen = {0, 255, 0}, kBlue = {0, 0, 255}, kBlack = {0, 0, 0};
+constexpr long kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kBlack = 0;
 
 class WindowPresentTest : public testing::Test {
  protected:
@@ -98,15 +88,11 @@ class WindowPresentTest : public testing::Test {
   }
 
   // A pixel as the X server holds it.
-  Rgb WindowPixel(int x, int y) {
-    const long p = d3d8test::XWindowPixel(Win32_GetSDLWindow(window_), x, y);
-    if (p < 0) return {-1, -1, -1};
-    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
-  }
+  long WindowPixel(int x, int y) { return d3d8test::XWindowPixel(Win32_GetSDLWindow(window_), x, y); }
 
   // Presents the halves whole, then blue through a 32 x 32 rectangle placed
   // at (10, 20); gives the pixel at (60, 60), outside that rectangle.
-  Rgb PresentWholeThenPlaced() {
+  long PresentWholeThenPlaced() {
     DrawHalves();
     EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     EXPECT_EQ(WindowPixel(5, 5), kRed);
