@@ -98,6 +98,32 @@ class BaseTexture : public DeviceChild {
   DWORD priority_ = 0;
 };
 
+// What the interfaces of 2D and cube textures answer alike.
+template <typename Interface, D3DRESOURCETYPE kType>
+class TextureInterface : public Interface, public BaseTexture {
+ public:
+  // IUnknown
+  ULONG AddRef() override { return AddRefPublic(); }
+  ULONG Release() override { return ReleasePublic(); }
+  // IDirect3DResource8
+  HRESULT GetDevice(IDirect3DDevice8** ppDevice) override { return HandOutDevice(ppDevice); }
+  DWORD SetPriority(DWORD priority) override { return SetPriorityValue(priority); }
+  DWORD GetPriority() override { return priorityValue(); }
+  void PreLoad() override { PreLoadTexture(); }
+  D3DRESOURCETYPE GetType() override { return kType; }
+  // IDirect3DBaseTexture8
+  DWORD SetLOD(DWORD lod) override { return SetLODValue(lod); }
+  DWORD GetLOD() override { return lodValue(); }
+  DWORD GetLevelCount() override { return levelCount(); }
+  // Both texture interfaces
+  HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* pDesc) override { return LevelDesc(level, pDesc); }
+
+  IDirect3DBaseTexture8* Interface() override { return this; }
+
+ protected:
+  using BaseTexture::BaseTexture;
+};
+
 inline TextureKind TextureKindOf(const BaseTexture* texture) {
   return texture ? texture->kind() : TextureKind::None;
 }

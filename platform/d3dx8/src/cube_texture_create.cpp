@@ -85,8 +85,7 @@ HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVO
     return hr;
   }
 
-  if (pSrcInfo) *pSrcInfo = decoded.info;
-  if (pPalette && !decoded.palette.empty()) std::copy(decoded.palette.begin(), decoded.palette.end(), pPalette);
+  d3dx8::ReportSource(decoded, pSrcInfo, pPalette);
   *ppCubeTexture = cube;
   return D3D_OK;
 }

@@ -179,8 +179,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID p
     return hr;
   }
 
-  if (pSrcInfo) *pSrcInfo = decoded.info;
-  if (pPalette && !decoded.palette.empty()) std::copy(decoded.palette.begin(), decoded.palette.end(), pPalette);
+  d3dx8::ReportSource(decoded, pSrcInfo, pPalette);
   *ppTexture = texture;
   return D3D_OK;
 }

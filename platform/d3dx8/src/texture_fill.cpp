@@ -1,5 +1,6 @@
 #include "texture_fill.h"
 
+#include <algorithm>
 #include <new>
 
 #include "image/image_filter.h"
@@ -36,6 +37,11 @@ HRESULT DecodeForTexture(const void* data, UINT size, DecodedImage* decoded) {
 D3DFORMAT NaturalFormat(const DecodedImage& decoded) {
   if (decoded.info.ImageFileFormat == D3DXIFF_DDS && decoded.info.Format != D3DFMT_R8G8B8) return decoded.info.Format;
   return decoded.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+}
+
+void ReportSource(const DecodedImage& decoded, D3DXIMAGE_INFO* info, PALETTEENTRY* palette) {
+  if (info) *info = decoded.info;
+  if (palette && !decoded.palette.empty()) std::copy(decoded.palette.begin(), decoded.palette.end(), palette);
 }
 
 HRESULT FillLevels(FaceLevels& face, UINT level, ArgbImage top, DWORD filter, DWORD mipFilter) {

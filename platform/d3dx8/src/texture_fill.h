@@ -20,6 +20,10 @@ HRESULT DecodeForTexture(const void* data, UINT size, DecodedImage* decoded);
 // carries no alpha).
 D3DFORMAT NaturalFormat(const DecodedImage& decoded);
 
+// Hands the caller what the file described and its palette (256 entries,
+// for palettised files only); either pointer may be NULL.
+void ReportSource(const DecodedImage& decoded, D3DXIMAGE_INFO* info, PALETTEENTRY* palette);
+
 // The levels of one face of a texture.
 class FaceLevels {
  public:

@@ -48,14 +48,11 @@ TEST_F(CopyRectsTest, RectanglesTravelBetweenMemoryAndRenderTargets) {
   EXPECT_EQ(Texels(target), Texels(ramp));
   // Two rectangles moved: (0..4, 0..2) to (10, 12) and (8..16, 8..9) to the
   // same place.
-  IDirect3DSurface8 *oldColor = nullptr, *oldDepth = nullptr;
-  device_->GetRenderTarget(&oldColor);
-  device_->GetDepthStencilSurface(&oldDepth);
-  ASSERT_EQ(device_->SetRenderTarget(rtLevel, nullptr), D3D_OK);
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x12345678, 1.0f, 0), D3D_OK);
-  ASSERT_EQ(device_->SetRenderTarget(oldColor, oldDepth), D3D_OK);
-  oldColor->Release();
-  oldDepth->Release();
+  {
+    SavedTargets saved(device_);
+    ASSERT_EQ(device_->SetRenderTarget(rtLevel, nullptr), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x12345678, 1.0f, 0), D3D_OK);
+  }
   const RECT rects[2] = {{0, 0, 4, 2}, {8, 8, 16, 9}};
   const POINT points[2] = {{10, 12}, {8, 8}};
   ASSERT_EQ(device_->CopyRects(target, rects, 2, rtLevel, points), D3D_OK);
@@ -79,13 +76,9 @@ TEST_F(CopyRectsTest, RectanglesTravelBetweenMemoryAndRenderTargets) {
   const RECT corner = {0, 0, 1, 1};
   const POINT far = {15, 15};
   ASSERT_EQ(device_->CopyRects(ramp, &corner, 1, level, &far), D3D_OK);
-  device_->SetTexture(0, managed);
-  SelectArg1(D3DTA_TEXTURE);
-  Clear(0xFF000000);
-  DrawScreenTexturedQuad(0xFFFFFFFF);
+  ShowTexture(managed);
   EXPECT_NEAR_RGB(Pixel(63, 63), 0, 0, 0, 0);
   EXPECT_NEAR_RGB(Pixel(0, 63), 0, 0, 15, 0);
-  device_->SetTexture(0, nullptr);
 
   out->Release();
   rtLevel->Release();

@@ -148,10 +148,8 @@ TEST_F(CubeTextureTest, FacesAreRenderTargetsOfTheirCubeAndStateBlocksBindCubes)
             D3DERR_INVALIDCALL);
   ASSERT_EQ(device_->CreateCubeTexture(16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &cube),
             D3D_OK);
-  IDirect3DSurface8 *oldColor = nullptr, *oldDepth = nullptr;
-  device_->GetRenderTarget(&oldColor);
-  device_->GetDepthStencilSurface(&oldDepth);
   for (UINT f = 0; f < 6; ++f) {
+    SavedTargets saved(device_);
     IDirect3DSurface8* face = nullptr;
     ASSERT_EQ(cube->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(f), 0, &face), D3D_OK);
     ASSERT_EQ(device_->SetRenderTarget(face, nullptr), D3D_OK);
@@ -162,7 +160,6 @@ TEST_F(CubeTextureTest, FacesAreRenderTargetsOfTheirCubeAndStateBlocksBindCubes)
     container->Release();
     face->Release();
   }
-  ASSERT_EQ(device_->SetRenderTarget(oldColor, oldDepth), D3D_OK);
   // Bound through a recorded state block.
   DWORD block = 0;
   device_->BeginStateBlock();
@@ -175,8 +172,6 @@ TEST_F(CubeTextureTest, FacesAreRenderTargetsOfTheirCubeAndStateBlocksBindCubes)
   EXPECT_COLOR(Lookup(0.1f, -1, 0.3f), kFaceColor[D3DCUBEMAP_FACE_NEGATIVE_Y]);
   EXPECT_COLOR(Lookup(-0.2f, 0.1f, -1), kFaceColor[D3DCUBEMAP_FACE_NEGATIVE_Z]);
   device_->SetTexture(0, nullptr);
-  oldColor->Release();
-  oldDepth->Release();
   cube->Release();
 }
 

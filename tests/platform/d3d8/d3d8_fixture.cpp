@@ -68,6 +68,14 @@ D3DPRESENT_PARAMETERS DeviceTest::WindowedParameters(UINT width, UINT height) {
   return pp;
 }
 
+void DeviceTest::ShowTexture(IDirect3DBaseTexture8* texture) {
+  device_->SetTexture(0, texture);
+  SelectArg1(D3DTA_TEXTURE);
+  Clear(0xFF000000);
+  DrawScreenTexturedQuad(0xFFFFFFFF);
+  device_->SetTexture(0, nullptr);
+}
+
 void DeviceTest::SelectArg1(DWORD arg) {
   device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device_->SetTextureStageState(0, D3DTSS_COLORARG1, arg);

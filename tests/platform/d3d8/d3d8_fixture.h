@@ -91,6 +91,28 @@ IDirect3DTexture8* MakeMipChainTexture(IDirect3DDevice8* device, UINT w, UINT h,
   return t;
 }
 
+// Sets the render target and depth buffer in use when it was made back when
+// it goes.
+class SavedTargets {
+ public:
+  explicit SavedTargets(IDirect3DDevice8* device) : device_(device) {
+    device->GetRenderTarget(&color_);
+    device->GetDepthStencilSurface(&depth_);
+  }
+  ~SavedTargets() {
+    EXPECT_EQ(device_->SetRenderTarget(color_, depth_), D3D_OK);
+    if (color_) color_->Release();
+    if (depth_) depth_->Release();
+  }
+  SavedTargets(const SavedTargets&) = delete;
+  SavedTargets& operator=(const SavedTargets&) = delete;
+
+ private:
+  IDirect3DDevice8* device_;
+  IDirect3DSurface8* color_ = nullptr;
+  IDirect3DSurface8* depth_ = nullptr;
+};
+
 class DeviceTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -119,6 +141,10 @@ class DeviceTest : public ::testing::Test {
   void DrawQuadUP(DWORD fvf, const void* vertices, UINT stride);
   // A textured quad in pre-transformed vertices covering the viewport.
   void DrawScreenTexturedQuad(D3DCOLOR color, float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1);
+
+  // Clears to black and draws `texture` over the whole viewport with stage 0
+  // passing it straight on; the stage is left without a texture.
+  void ShowTexture(IDirect3DBaseTexture8* texture);
 
   // Stage 0 passes colour and alpha straight from `arg`.
   void SelectArg1(DWORD arg);

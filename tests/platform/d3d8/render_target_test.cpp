@@ -58,9 +58,6 @@ TEST_F(RenderTargetTest, ImageSpacePassesAtHalfATexelCopyTheirSourceExactly) {
   for (UINT y = 0; y < kPassSize; ++y)
     std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch, &source[y * kPassSize], kPassSize * 4);
   image->UnlockRect();
-  IDirect3DSurface8 *oldColor = nullptr, *oldDepth = nullptr;
-  device_->GetRenderTarget(&oldColor);
-  device_->GetDepthStencilSurface(&oldDepth);
   ImageSpaceStates();
 
   // A quad over the whole clip space whose coordinates are moved by half a
@@ -74,6 +71,7 @@ TEST_F(RenderTargetTest, ImageSpacePassesAtHalfATexelCopyTheirSourceExactly) {
                                     {e, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
                                     {-0.5f, e, 0, 1, 0xFFFFFFFF, 0, 1},
                                     {e, e, 0, 1, 0xFFFFFFFF, 1, 1}};
+  SavedTargets saved(device_);
   for (int variant = 0; variant < 2; ++variant) {
     SCOPED_TRACE(variant == 0 ? "transformed quad" : "pre-transformed quad");
     ASSERT_EQ(device_->CopyRects(image, nullptr, 0, levels[0], nullptr), D3D_OK);
@@ -94,9 +92,6 @@ TEST_F(RenderTargetTest, ImageSpacePassesAtHalfATexelCopyTheirSourceExactly) {
     EXPECT_EQ(wrong, 0) << "texels changed after 100 passes; first texel " << std::hex << result[0] << " for "
                         << source[0];
   }
-  device_->SetRenderTarget(oldColor, oldDepth);
-  oldColor->Release();
-  oldDepth->Release();
   image->Release();
   for (int i = 0; i < 2; ++i) {
     levels[i]->Release();
@@ -111,33 +106,26 @@ TEST_F(RenderTargetTest, RenderTargetTexturesKeepDirect3DsRowOrder) {
   IDirect3DTexture8* target = nullptr;
   ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
             D3D_OK);
-  IDirect3DSurface8 *level = nullptr, *oldColor = nullptr, *oldDepth = nullptr;
+  IDirect3DSurface8* level = nullptr;
   target->GetSurfaceLevel(0, &level);
-  device_->GetRenderTarget(&oldColor);
-  device_->GetDepthStencilSurface(&oldDepth);
-  ASSERT_EQ(device_->SetRenderTarget(level, nullptr), D3D_OK);
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), D3D_OK);
-  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  const PosColor top[4] = {{-1, 1, 0, 0xFFFF0000}, {1, 1, 0, 0xFFFF0000}, {-1, 0, 0, 0xFFFF0000}, {1, 0, 0, 0xFFFF0000}};
-  DrawQuadUP(D3DFVF_XYZ | D3DFVF_DIFFUSE, top, sizeof top[0]);
-  const std::vector<D3DCOLOR> texels = Texels(level);
-  ASSERT_EQ(texels.size(), 16u);
-  for (UINT y = 0; y < 4; ++y)
-    EXPECT_EQ(texels[y * 4] & 0xFFFFFF, y < 2 ? 0xFF0000u : 0x0000FFu) << "row " << y;
-
-  ASSERT_EQ(device_->SetRenderTarget(oldColor, oldDepth), D3D_OK);
-  device_->SetTexture(0, target);
-  SelectArg1(D3DTA_TEXTURE);
-  Clear(0xFF000000);
-  DrawScreenTexturedQuad(0xFFFFFFFF);
+  {
+    SavedTargets saved(device_);
+    ASSERT_EQ(device_->SetRenderTarget(level, nullptr), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), D3D_OK);
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    const PosColor top[4] = {{-1, 1, 0, 0xFFFF0000}, {1, 1, 0, 0xFFFF0000}, {-1, 0, 0, 0xFFFF0000}, {1, 0, 0, 0xFFFF0000}};
+    DrawQuadUP(D3DFVF_XYZ | D3DFVF_DIFFUSE, top, sizeof top[0]);
+    const std::vector<D3DCOLOR> texels = Texels(level);
+    ASSERT_EQ(texels.size(), 16u);
+    for (UINT y = 0; y < 4; ++y)
+      EXPECT_EQ(texels[y * 4] & 0xFFFFFF, y < 2 ? 0xFF0000u : 0x0000FFu) << "row " << y;
+  }
+  ShowTexture(target);
   EXPECT_NEAR_RGB(Pixel(32, 8), 255, 0, 0, 0);
   EXPECT_NEAR_RGB(Pixel(32, 56), 0, 0, 255, 0);
-  device_->SetTexture(0, nullptr);
   level->Release();
   target->Release();
-  oldColor->Release();
-  oldDepth->Release();
 }
 
 TEST_F(RenderTargetTest, TextureDrawnIntoIsReadBackAsATexture) {

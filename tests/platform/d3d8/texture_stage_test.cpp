@@ -216,35 +216,24 @@ TEST_F(TextureStageTest, BumpEnvMapOffsetsTheNextStagesLookup) {
   // M10 applies dv, which is 0 here.
   device_->SetTextureStageState(0, D3DTSS_BUMPENVMAT10, F2D(1.0f));
   EXPECT_NEAR_RGB(drawAtQuarter(), 255, 0, 0, 0);
-  bump->Release();
-  env->Release();
-}
-
-TEST_F(TextureStageTest, BumpEnvMapReadsNegativeOffsetsFromFourComponentMaps) {
-  ASSERT_TRUE(CreateDevice());
-  // Q8W8V8U8: byte 0 is U = -127 (-1.0), byte 1 is V = 0; W and Q are not
-  // read by the bump stage.
-  IDirect3DTexture8* bump = MakeTexture(1, 1, D3DFMT_Q8W8V8U8, [](BYTE* p, UINT, UINT) {
+  // A Q8W8V8U8 map: U = -127 (-1.0) in byte 0, V = 0; W and Q are not read.
+  // From u = 0.875, u' = 0.875 + 0.5 x (-1) = 0.375 reads red; clamping
+  // keeps a wrongly positive offset on green.
+  IDirect3DTexture8* signedMap = MakeTexture(1, 1, D3DFMT_Q8W8V8U8, [](BYTE* p, UINT, UINT) {
     p[0] = static_cast<BYTE>(-127);
     p[1] = 0;
-    p[2] = 127;
-    p[3] = 127;
+    p[2] = p[3] = 127;
   });
-  IDirect3DTexture8* env = MakeColorTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
-  device_->SetTexture(0, bump);
-  device_->SetTexture(1, env);
-  Stage(0, D3DTOP_BUMPENVMAP, D3DTA_TEXTURE, D3DTA_CURRENT);
-  Stage(1, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT);
-  device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
-  // u = 0.75 reads green; u' = 0.75 + 0.5 x (-1) = 0.25 reads red.
-  device_->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, F2D(0.0f));
-  Clear(0xFF000000);
-  DrawScreenTexturedQuad(0xFFFFFFFF, 0.75f, 0.5f, 0.75f, 0.5f);
-  EXPECT_NEAR_RGB(Pixel(32, 32), 0, 255, 0, 0);
+  device_->SetTexture(0, signedMap);
   device_->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, F2D(0.5f));
+  device_->SetTextureStageState(0, D3DTSS_BUMPENVMAT01, F2D(0.0f));
+  device_->SetTextureStageState(0, D3DTSS_BUMPENVMAT10, F2D(0.0f));
+  device_->SetTextureStageState(1, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
   Clear(0xFF000000);
-  DrawScreenTexturedQuad(0xFFFFFFFF, 0.75f, 0.5f, 0.75f, 0.5f);
+  DrawScreenTexturedQuad(0xFFFFFFFF, 0.875f, 0.5f, 0.875f, 0.5f);
   EXPECT_NEAR_RGB(Pixel(32, 32), 255, 0, 0, 0);
+  device_->SetTexture(0, nullptr);
+  signedMap->Release();
   bump->Release();
   env->Release();
 }
