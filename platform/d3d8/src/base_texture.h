@@ -99,8 +99,8 @@ class BaseTexture : public DeviceChild {
 };
 
 // What the interfaces of 2D and cube textures answer alike.
-template <typename Interface, D3DRESOURCETYPE kType>
-class TextureInterface : public Interface, public BaseTexture {
+template <typename Com, D3DRESOURCETYPE kType>
+class TextureInterface : public Com, public BaseTexture {
  public:
   // IUnknown
   ULONG AddRef() override { return AddRefPublic(); }

@@ -107,12 +107,11 @@ bool UsesBumpFromPrevious(const FfpKey& k, int s) {
 FfpSources GenerateFfpSources(const FfpKey& k) {
   FfpSources out;
   const FogKind fog = static_cast<FogKind>(k.fogKind);
-  bool anyGen = false, anyReflection = false, anyTransform = false, anyWrap = false;
+  bool anyGen = false, anyTransform = false, anyWrap = false;
   for (int s = 0; s < k.stageCount; ++s) {
     const StageKey& sk = k.stages[s];
     if (!sk.sampled) continue;
     anyGen |= sk.coordGen != 0;
-    anyReflection |= sk.coordGen == static_cast<uint8_t>(CoordGen::Reflection);
     anyTransform |= sk.transformCount != 0;
     anyWrap |= sk.wrap != 0;
   }
