@@ -168,9 +168,9 @@ class Device final : public IDirect3DDevice8 {
   // Draws choose the sampler type of the stage by it.
   TextureKind StageTextureKind(DWORD stage) const;
 
-  // Texel transfers between OpenGL colour images (render targets, the back
-  // buffer, render-target textures) and memory or each other; `surface`
-  // must live in OpenGL. Rows are top row first on both sides, in the
+  // Texel transfers between memory and the OpenGL colour image of a
+  // surface (a render target, the back buffer, a level or face of a
+  // render-target texture). Rows are top row first on both sides, in the
   // surface's own format; `pitch` is the memory's row length in bytes.
   void ReadSurfaceTexels(Surface* surface, const RECT& rect, BYTE* out, UINT pitch);
   void WriteSurfaceTexels(Surface* surface, const RECT& rect, const BYTE* in, UINT pitch);
