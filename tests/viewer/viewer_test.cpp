@@ -2,6 +2,7 @@
 // the installation, headless on SDL's offscreen driver (or under a real X
 // server when one can be started), and stopped by SIGTERM.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -130,6 +131,34 @@ TEST_F(ViewerRun, PlaysTheDemoProjectAndShutsDownInOrderOnSigterm) {
   EXPECT_NE(log.find("Main: frame"), std::string::npos) << log;
   EXPECT_NE(log.find("Libraries loaded : "), std::string::npos) << log;
   EXPECT_TRUE(fs::exists(install / "channel.lst"));
+}
+
+TEST_F(ViewerRun, PlaysTheSceneDemoAndWritesItsLastFrame) {
+  // The scene draws through the graphics device; on SIGTERM the viewer ends
+  // in order and the device, released, writes the last frame it presented.
+  const fs::path frame = root / "scene.png";
+  pid_t pid = Start({"demos/scene/scene.klv"}, {"KELVANE_FRAME_PNG=" + frame.string()});
+  EXPECT_TRUE(WaitForText(install / "error.log", "DirectX 8.1 or better installed", 60));
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
+  const std::string log = ReadText(install / "error.log");
+  EXPECT_NE(log.find("Libraries loaded : "), std::string::npos) << log;
+
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, frame.c_str())) << "no frame file";
+  image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+  auto at = [&](unsigned x, unsigned y) {
+    const uint8_t* p = &rgb[(y * image.width + x) * 3];
+    return (p[0] << 16) | (p[1] << 8) | p[2];
+  };
+  // The sky (the clear colour, which is also the fog colour) at the top; the
+  // lit floor below the middle.
+  EXPECT_EQ(at(image.width / 2, 2), 0x8CA6BF);
+  EXPECT_NE(at(image.width / 2, image.height - 3), 0x8CA6BF);
 }
 
 TEST_F(ViewerRun, MissingProjectFileReportsAndEnds) {
