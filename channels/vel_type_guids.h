@@ -21,6 +21,10 @@ inline const GUID kProjectionType = GuidLiteral("7F0C4D21-E83A-4B97-A6D5-2C91F8E
 inline const GUID kMaterialType = GuidLiteral("62E1D9A4-5B08-4C7F-9E23-A4F7B10C58D6");
 inline const GUID kShaderInfoType = GuidLiteral("1B7F4E2D-C930-4A65-B8D1-5E09A3F6C274");
 inline const GUID kGroupBufferType = GuidLiteral("58C2A19F-0D76-4E3B-A4F8-C91E07B36D52");
+// The text channel (TextChannel, "Text"): the string a text output draws. Its
+// GUID was chosen here, once, for this engine; saved projects name it, so it
+// never changes. Its string getter is TextChannel::GetString.
+inline const GUID kTextType = GuidLiteral("E4B71C39-2A5D-4F86-9C03-7D1A5E62B8F0");
 
 // The drawing plug-ins.
 inline const GUID kDeviceType = GuidLiteral("A17B3E96-F20C-4D85-B3C9-6E41D2A0F857");
