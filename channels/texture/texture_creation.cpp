@@ -14,14 +14,14 @@
 #include <new>
 
 HRESULT Vel_DX8_Texture::CreateFromBytes(IDirect3DDevice8* device, const char* bytes, int size, D3DFORMAT format,
-                                         D3DPOOL pool) {
+                                         D3DPOOL pool, IDirect3DTexture8** out) {
   if (size <= 0) return D3DXERR_INVALIDDATA;
   // A size or level count below 1 asks for the image's own size and the full chain.
   UINT width = desiredWidth_ > 0 ? static_cast<UINT>(desiredWidth_) : D3DX_DEFAULT;
   UINT height = desiredHeight_ > 0 ? static_cast<UINT>(desiredHeight_) : D3DX_DEFAULT;
   UINT levels = mipLevels_ > 0 ? static_cast<UINT>(mipLevels_) : 0;
   return D3DXCreateTextureFromFileInMemoryEx(device, bytes, static_cast<UINT>(size), width, height, levels, 0, format,
-                                             pool, D3DX_FILTER_BOX, D3DX_FILTER_BOX, 0, nullptr, nullptr, &texture_);
+                                             pool, D3DX_FILTER_BOX, D3DX_FILTER_BOX, 0, nullptr, nullptr, out ? out : &texture_);
 }
 
 bool Vel_DX8_Texture::LoadTextureFromMemory(const char* bytes, int size) {

@@ -118,7 +118,10 @@ class Vel_DX8_Texture : public Vel_DX8_D3DDeviceUse {
   bool MakeFromKeptBytes();
   // Takes the group-buffer child's bytes when they changed.
   void CheckGroupBuffer();
-  HRESULT CreateFromBytes(IDirect3DDevice8* device, const char* bytes, int size, D3DFORMAT format, D3DPOOL pool);
+  // Makes a texture of the desired size and levels from image-file bytes
+  // into *out (the texture itself when null).
+  HRESULT CreateFromBytes(IDirect3DDevice8* device, const char* bytes, int size, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture8** out = nullptr);
   bool ReadImageChunks(OrnFileLoader& loader);
 
   int32_t managerIndex_;
