@@ -1,0 +1,201 @@
+#include "gl_text_reference.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/glcorearb.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace bench {
+namespace {
+
+// Transformed vertices: pixel x, y (top left origin), z, rhw, BGRA colour, uv.
+struct Vertex {
+  float x, y, z, rhw;
+  uint32_t color;
+  float u, v;
+};
+static_assert(sizeof(Vertex) == 28);
+constexpr unsigned kBatch = 300;
+
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 aPos;
+layout(location = 1) in vec4 aColor;
+layout(location = 2) in vec2 aUv;
+uniform vec2 uTarget;
+out vec4 vColor;
+out vec2 vUv;
+void main() {
+  gl_Position = vec4((aPos.x + 0.5) / uTarget.x * 2.0 - 1.0, 1.0 - (aPos.y + 0.5) / uTarget.y * 2.0, aPos.z, 1.0);
+  vColor = aColor;
+  vUv = aUv;
+}
+)";
+
+const char* kFragmentShader = R"(#version 330 core
+in vec4 vColor;
+in vec2 vUv;
+uniform sampler2D uAtlas;
+out vec4 oColor;
+void main() {
+  vec4 c = texture(uAtlas, vUv) * vColor;
+  if (c.a < 8.0 / 255.0) discard;
+  oColor = c;
+}
+)";
+
+unsigned Compile(GLenum type, const char* src) {
+  GLuint s = glCreateShader(type);
+  glShaderSource(s, 1, &src, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024];
+    glGetShaderInfoLog(s, sizeof log, nullptr, log);
+    std::fprintf(stderr, "reference shader: %s\n", log);
+  }
+  return s;
+}
+
+}  // namespace
+
+bool GlTextRenderer::Init(const GlyphTable& glyphs, int targetSize) {
+  glyphs_ = glyphs;
+  target_ = targetSize;
+  auto getPlatformDisplay =
+      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  EGLDisplay dpy = EGL_NO_DISPLAY;
+  if (getPlatformDisplay) dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) {
+    dpy = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) return false;
+  }
+  eglBindAPI(EGL_OPENGL_API);
+  const EGLint cfgAttribs[] = {EGL_SURFACE_TYPE, EGL_DONT_CARE, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+  EGLConfig cfg;
+  EGLint n = 0;
+  if (!eglChooseConfig(dpy, cfgAttribs, &cfg, 1, &n) || n == 0) return false;
+  const EGLint ctxAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+  EGLContext ctx = eglCreateContext(dpy, cfg, EGL_NO_CONTEXT, ctxAttribs);
+  if (ctx == EGL_NO_CONTEXT || !eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, ctx)) return false;
+  display_ = dpy;
+  context_ = ctx;
+
+  program_ = glCreateProgram();
+  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader), fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+  glAttachShader(program_, vs);
+  glAttachShader(program_, fs);
+  glLinkProgram(program_);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  glUseProgram(program_);
+  glUniform1i(glGetUniformLocation(program_, "uAtlas"), 0);
+  glUniform2f(glGetUniformLocation(program_, "uTarget"), static_cast<float>(target_), static_cast<float>(target_));
+
+  glGenVertexArrays(1, &vao_);
+  glBindVertexArray(vao_);
+  glGenBuffers(1, &vbo_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  glBufferData(GL_ARRAY_BUFFER, kBatch * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex), reinterpret_cast<void*>(16));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(20));
+
+  // An atlas of the font's size and format, its alpha a coverage-like pattern.
+  const unsigned size = glyphs_.atlasSize;
+  std::vector<uint16_t> texels(static_cast<size_t>(size) * size);
+  for (unsigned i = 0; i < texels.size(); ++i) texels[i] = static_cast<uint16_t>((((i * 2654435761u) >> 28) << 12) | 0x0FFF);
+  glGenTextures(1, &atlas_);
+  glBindTexture(GL_TEXTURE_2D, atlas_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA4, static_cast<GLsizei>(size), static_cast<GLsizei>(size), 0, GL_BGRA,
+               GL_UNSIGNED_SHORT_4_4_4_4_REV, texels.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+
+  glGenTextures(1, &color_);
+  glBindTexture(GL_TEXTURE_2D, color_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, target_, target_, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  glGenFramebuffers(1, &fbo_);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_, 0);
+  glBindTexture(GL_TEXTURE_2D, atlas_);
+  glViewport(0, 0, target_, target_);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  vertices_.resize(kBatch * sizeof(Vertex));
+  readback_.resize(static_cast<size_t>(target_) * target_ * 4);
+  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void GlTextRenderer::Shutdown() {
+  if (!context_) return;
+  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
+  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
+  glDeleteTextures(1, &atlas_);
+  glDeleteTextures(1, &color_);
+  glDeleteFramebuffers(1, &fbo_);
+  glDeleteBuffers(1, &vbo_);
+  glDeleteVertexArrays(1, &vao_);
+  glDeleteProgram(program_);
+  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  eglDestroyContext(dpy, static_cast<EGLContext>(context_));
+  context_ = nullptr;
+}
+
+void GlTextRenderer::Flush(unsigned vertices) {
+  // A fresh store for every batch, as a discarding lock gives.
+  glBufferData(GL_ARRAY_BUFFER, kBatch * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
+  glBufferSubData(GL_ARRAY_BUFFER, 0, vertices * sizeof(Vertex), vertices_.data());
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices));
+}
+
+void GlTextRenderer::Frame(const char* text, float x, float y) {
+  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
+  if (eglGetCurrentContext() != static_cast<EGLContext>(context_))
+    eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  const float size = static_cast<float>(glyphs_.atlasSize);
+  const float* space = glyphs_.box[0];
+  const float line = (space[3] - space[1]) * size;
+  Vertex* v = reinterpret_cast<Vertex*>(vertices_.data());
+  unsigned count = 0;
+  float sx = x, sy = y;
+  for (const char* p = text; *p; ++p) {
+    const signed char c = static_cast<signed char>(*p);
+    if (c == '\n') {
+      sx = x;
+      sy += line;
+      continue;
+    }
+    if (c < 32) continue;
+    const float* g = glyphs_.box[c - 32];
+    const float w = (g[2] - g[0]) * size, h = (g[3] - g[1]) * size;
+    const float l = sx - 0.5f, r = sx + w - 0.5f, t = sy - 0.5f, b = sy + h - 0.5f;
+    const uint32_t color = 0xFFFFFFFFu;
+    v[count++] = {l, b, 0.9f, 1, color, g[0], g[3]};
+    v[count++] = {l, t, 0.9f, 1, color, g[0], g[1]};
+    v[count++] = {r, b, 0.9f, 1, color, g[2], g[3]};
+    v[count++] = {r, t, 0.9f, 1, color, g[2], g[1]};
+    v[count++] = {r, b, 0.9f, 1, color, g[2], g[3]};
+    v[count++] = {l, t, 0.9f, 1, color, g[0], g[1]};
+    if (count > kBatch - 6) {
+      Flush(count);
+      count = 0;
+    }
+    sx += w;
+  }
+  if (count) Flush(count);
+  glReadPixels(0, 0, target_, target_, GL_BGRA, GL_UNSIGNED_BYTE, readback_.data());
+}
+
+}  // namespace bench
