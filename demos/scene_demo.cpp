@@ -107,6 +107,7 @@ bool MakeSceneDemo(EngineInterface* engine, const std::filesystem::path& dir) {
   AddLights(demo);
   AddTexturedObjects(demo);
   AddGlassPane(demo);
+  AddCaption(demo);
 
   // Each light is called once more after everything it lights: off again.
   for (Orn_Channel* light : demo.lights) demo.Link(demo.scene, light, Vel_SceneChannel::kChildrenSlot);

@@ -63,6 +63,7 @@ void AddCameraOnPath(SceneDemo& demo);
 void AddLights(SceneDemo& demo);
 void AddTexturedObjects(SceneDemo& demo);
 void AddGlassPane(SceneDemo& demo);
+void AddCaption(SceneDemo& demo);
 
 template <class T>
 T* SceneDemo::Make(const GUID& type, const char* name, bool withChildren) {
