@@ -108,10 +108,9 @@ bool GlTextRenderer::Init(const GlyphTable& glyphs, int targetSize) {
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(20));
 
-  // An atlas of the font's size and format, its alpha a coverage-like pattern.
+  // The font's own atlas, in its format.
   const unsigned size = glyphs_.atlasSize;
-  std::vector<uint16_t> texels(static_cast<size_t>(size) * size);
-  for (unsigned i = 0; i < texels.size(); ++i) texels[i] = static_cast<uint16_t>((((i * 2654435761u) >> 28) << 12) | 0x0FFF);
+  const std::vector<uint16_t>& texels = glyphs_.atlas;
   glGenTextures(1, &atlas_);
   glBindTexture(GL_TEXTURE_2D, atlas_);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA4, static_cast<GLsizei>(size), static_cast<GLsizei>(size), 0, GL_BGRA,

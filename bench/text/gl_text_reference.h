@@ -11,6 +11,7 @@ namespace bench {
 struct GlyphTable {
   float box[96][4];  // tx1, ty1, tx2, ty2 of characters 32..127
   unsigned atlasSize;
+  std::vector<uint16_t> atlas;  // A4R4G4B4 texels, rows of atlasSize
 };
 
 class GlTextRenderer {

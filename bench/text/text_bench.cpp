@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -70,7 +71,8 @@ struct LayerText {
   }
 };
 
-// The glyph table of the font the layer draws with, for the OpenGL side.
+// The glyph table and atlas of the font the layer draws with, for the
+// OpenGL side.
 bench::GlyphTable Glyphs() {
   bench::GlyphTable table{};
   LayerText layer;
@@ -78,6 +80,14 @@ bench::GlyphTable Glyphs() {
     for (int c = 32; c < 128; ++c)
       for (int k = 0; k < 4; ++k) table.box[c - 32][k] = layer.font->GetGlyph(c)[k];
     table.atlasSize = layer.font->GetTextureWidth();
+    table.atlas.resize(static_cast<size_t>(table.atlasSize) * table.atlasSize);
+    D3DLOCKED_RECT rect;
+    if (SUCCEEDED(layer.font->GetAtlas()->LockRect(0, &rect, nullptr, D3DLOCK_READONLY))) {
+      for (unsigned y = 0; y < table.atlasSize; ++y)
+        std::memcpy(&table.atlas[y * table.atlasSize], static_cast<const char*>(rect.pBits) + y * rect.Pitch,
+                    table.atlasSize * 2);
+      layer.font->GetAtlas()->UnlockRect(0);
+    }
   }
   layer.Shutdown();
   return table;

@@ -65,6 +65,8 @@ class FontTexture {
   UINT GetTextureWidth() const { return texWidth_; }
   UINT GetTextureHeight() const { return texHeight_; }
   float GetTextScale() const { return textScale_; }
+  // The glyph atlas (not referenced for the caller); null before it is built.
+  IDirect3DTexture8* GetAtlas() const { return texture_; }
   // Glyph c's box in the atlas: tx1, ty1, tx2, ty2 (all 0 outside 32..127).
   const float* GetGlyph(int c) const;
 
