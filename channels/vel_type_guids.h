@@ -25,6 +25,9 @@ inline const GUID kGroupBufferType = GuidLiteral("58C2A19F-0D76-4E3B-A4F8-C91E07
 // GUID was chosen here, once, for this engine; saved projects name it, so it
 // never changes. Its string getter is TextChannel::GetString.
 inline const GUID kTextType = GuidLiteral("E4B71C39-2A5D-4F86-9C03-7D1A5E62B8F0");
+inline const GUID kSkinnedObjectDataTypeA = GuidLiteral("8C3D5F10-A2E7-4B96-8F41-D6B27E09C3A5");
+inline const GUID kSkinnedObjectDataTypeB = GuidLiteral("E4A06C3B-7D19-4F82-A5E6-93C1B07D2F48");
+inline const GUID kCubeTextureType = GuidLiteral("4D8B2E61-7A05-4C39-9F1E-B6C03A58D712");
 
 // The drawing plug-ins.
 inline const GUID kDeviceType = GuidLiteral("A17B3E96-F20C-4D85-B3C9-6E41D2A0F857");

@@ -14,9 +14,14 @@
 #include <d3d8/d3d8.h>
 #include <d3dx8/d3dx8.h>
 
+#include <string>
+
 class EngineInterface;
+class Orn_Channel;
 class Vel_DX8_PixelShaderSurface;
 class Vel_DX8_DirectGraphicsChannel;
+class Vel_DX8_ObjectDataChannel;
+class SkinnedObjectDataChannel;
 
 class ShaderEffect {
  public:
@@ -96,4 +101,41 @@ class ShaderEffect {
   bool buffersReady;
   int lastObjectStamp;
   bool skinned;
+
+  // The device when the effect has a device channel that has one, else null.
+  IDirect3DDevice8* D3DDevice() const;
+  // The owner's child 0 as it is linked (null without owner or child).
+  Orn_Channel* MeshChild() const;
+  // The owner's child 0 when it is a skinned mesh, else null.
+  SkinnedObjectDataChannel* SkinnedChild() const;
+  // The mesh the vertices come from: child 0, or the mesh of a skinned child 0.
+  Vel_DX8_ObjectDataChannel* SourceMesh() const;
+  // The n-th float and vector child of the owner's Shader Info child; the
+  // fallback when there is none or its value is not finite.
+  float FloatInput(int n, float fallback) const;
+  D3DXVECTOR3 VectorInput(int n, const D3DXVECTOR3& fallback) const;
+  // Where the tangent basis lives in a vertex: byte offsets of the position,
+  // the normal, u (v follows), S, T and S x T, and the vertex size.
+  struct TangentLayout {
+    unsigned stride, position, normal, uv, s, t, sxt;
+  };
+  // The 80-byte tangent-space vertex of BuildTangentBasis.
+  static constexpr TangentLayout kTangentVertex = {80, 0, 12, 36, 44, 56, 68};
+  // BuildTangentBasis over vertices of any layout.
+  HRESULT BuildTangentBasisAt(IDirect3DVertexBuffer8* vertexBuffer, IDirect3DIndexBuffer8* indexBuffer,
+                              const TangentLayout& layout);
+  // Message on the effect's error functor, or on the owner's.
+  void Report(const char* text) const;
+  void ReportOwner(const char* text) const;
+
+ private:
+  void ReleaseAssemblerBuffers();
+  void DeleteShaders();
+  void ReleaseBuffers();
+  // Writes vertex i of the effect's layout at `out`; the skin block comes from
+  // `weights` when it is set.
+  void WriteVertex(Vel_DX8_ObjectDataChannel* mesh, SkinnedObjectDataChannel* weights, int i, float* out);
+  unsigned LayoutStride();
+
+  std::string errorText_;
 };

@@ -28,6 +28,9 @@ class Vel_DX8_PixelShaderSurface : public Vel_DX8_SurfaceChannel {
     kOcean = 13,
   };
 
+  // Child slot of the effect's parameters, after the surface's own.
+  static constexpr int kShaderInfoSlot = 3;
+
   Vel_DX8_PixelShaderSurface();
   ~Vel_DX8_PixelShaderSurface() override;
   Vel_DX8_PixelShaderSurface(const Vel_DX8_PixelShaderSurface&) = delete;
@@ -36,6 +39,7 @@ class Vel_DX8_PixelShaderSurface : public Vel_DX8_SurfaceChannel {
   bool SaveChannel(OrnFileSaver& saver) override;
   bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) override;
   void InvalidateDeviceObjects() override;
+  void InvalidateDirectGraphics() override;
   void DoDrawSurface() override;
 
   virtual void Release();
@@ -47,8 +51,16 @@ class Vel_DX8_PixelShaderSurface : public Vel_DX8_SurfaceChannel {
   virtual bool GetDebugMode();
   virtual char* GetShaderErrorCode();
   virtual const char* GetShaderDesctiption();
+  // The effect object, null when none.
+  virtual ShaderEffect* GetEffect();
 
  protected:
+  // Reads the device's vertex-shader support once until the next loss.
+  void TestDevice();
+  // Sets a state only when the device holds another value.
+  void BringStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+  void BringRenderState(D3DRENDERSTATETYPE state, DWORD value);
+
   int32_t shaderEffectNumber;
   bool vertexShaderSupport;
   ShaderEffect* effect;
