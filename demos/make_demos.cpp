@@ -3,6 +3,7 @@
 // files written through OrnFileSaver.
 //   make_demos <installation> <output directory>
 #include "demo_project.h"
+#include "effects_demo.h"
 #include "engine_interface.h"
 #include "guid_util.h"
 #include "scene_demo.h"
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
   engine->ext->SetInstallDir(install.c_str());
   engine->ext->SetKelvaneRegKey("SOFTWARE\\Ondrel\\Kelvane Demos");
   bool ok = engine->ext->InitEngine(nullptr, "DEMOS") && MakeHello(engine, output / "hello") &&
-            demos::MakeSceneDemo(engine, output / "scene");
+            demos::MakeSceneDemo(engine, output / "scene") && demos::MakeEffectsDemo(engine, output / "effects");
   engine->ext->Release();
   delete engine;
   if (!ok) {

@@ -13,6 +13,7 @@
 #include "vel_dx8_pixel_shader_surface.h"
 #include "vel_project_values.h"
 #include "vel_type_guids.h"
+#include "win32/thread.h"
 #include "win32/resource.h"
 
 #include <cstring>
@@ -83,6 +84,7 @@ bool ShaderEffect::RestoreDeviceObjects() { return false; }
 void ShaderEffect::InvalidateDeviceObjects() {
   DeleteShaders();
   ReleaseBuffers();
+  restoreFailedAt_ = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -204,13 +206,19 @@ const char* ShaderEffect::LoadEffectResource(const char* name) {
 
 void ShaderEffect::DoShaderEffect() {
   if (!owner || !device || !D3DDevice()) return;
-  if (Orn_Channel* mesh = MeshChild()) {
-    const int stamp = static_cast<int>(mesh->GetTimeStamp());
-    if (!buffersReady || stamp != lastObjectStamp) {
-      if (RestoreDeviceObjects()) lastObjectStamp = static_cast<int>(mesh->GetTimeStamp());
+  Orn_Channel* mesh = MeshChild();
+  const int stamp = mesh ? static_cast<int>(mesh->GetTimeStamp()) : 0;
+  const bool waiting = restoreFailedAt_ != 0 && stamp == failedStamp_ &&
+                       static_cast<DWORD>(GetTickCount() - restoreFailedAt_) < kRestoreRetryMs;
+  if ((!buffersReady || (mesh && stamp != lastObjectStamp)) && !waiting) {
+    if (RestoreDeviceObjects()) {
+      restoreFailedAt_ = 0;
+      if (mesh) lastObjectStamp = static_cast<int>(mesh->GetTimeStamp());
+    } else {
+      // Reported once now; tried again when something may have changed.
+      restoreFailedAt_ = GetTickCount() | 1;
+      failedStamp_ = mesh ? static_cast<int>(mesh->GetTimeStamp()) : 0;
     }
-  } else if (!buffersReady) {
-    RestoreDeviceObjects();
   }
   if (!buffersReady) return;
 

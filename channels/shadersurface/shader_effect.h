@@ -45,6 +45,9 @@ class ShaderEffect {
   // Vertex-shader constant register of the first bone row; three rows a bone.
   static constexpr int kFirstBoneRegister = 20;
   static constexpr int kMaxBones = 25;
+  // A restore that failed is tried again after this long at the earliest
+  // (sooner when the mesh changes or the device is reset).
+  static constexpr DWORD kRestoreRetryMs = 1000;
 
   ShaderEffect();
   virtual ~ShaderEffect();
@@ -138,4 +141,9 @@ class ShaderEffect {
   unsigned LayoutStride();
 
   std::string errorText_;
+  // When the last restore failed (0: it did not) and the mesh stamp it
+  // failed for: it is tried again once the mesh changes, the device was
+  // reset or a second has passed, not every frame.
+  DWORD restoreFailedAt_ = 0;
+  int failedStamp_ = 0;
 };

@@ -3,6 +3,7 @@
 // the skin block and bone palette, and the inputs it refuses.
 #include "effect_fixture.h"
 #include "foreign_child.h"
+#include "saved_device_states.h"
 #include "skinnedobjectdata/skinned_object_data_channel.h"
 
 #include <algorithm>
@@ -176,15 +177,27 @@ TEST_F(ShaderEffectBaseTest, BadMeshesForeignChildrenAndAMissingDeviceDrawNothin
   ProbeEffect effect({ShaderEffect::kPosition});
   Attach(effect, surface);
   effect.DoShaderEffect();
+  effect.DoShaderEffect();
   EXPECT_FALSE(effect.Ready());
   EXPECT_EQ(effect.renders, 0);
-  EXPECT_TRUE(messages.Has("Invalid index data"));
+  // Reported once, not every frame; a device reset tries again at once, and
+  // so does a change of the mesh, which mends it here.
+  EXPECT_EQ(messages.Count("Invalid index data"), 1);
+  effect.InvalidateDeviceObjects();
+  effect.DoShaderEffect();
+  EXPECT_EQ(messages.Count("Invalid index data"), 2);
+  mesh->SetIndex(3, 5);
+  ASSERT_TRUE(mesh->CreateVertexBuffer());
+  effect.DoShaderEffect();
+  EXPECT_TRUE(effect.Ready());
 
   // A channel of another type in the mesh slot is never read as a mesh.
   auto* value = Create<Vel_FloatChannel>(vel::kFloatType);
   ASSERT_TRUE(PlaceForeignChild(surface, 0, value));
-  effect.DoShaderEffect();
-  EXPECT_FALSE(effect.Ready());
+  ProbeEffect other({ShaderEffect::kPosition});
+  Attach(other, surface);
+  other.DoShaderEffect();
+  EXPECT_FALSE(other.Ready());
 
   // Shader slots: 10 is reported for vertex shaders, silent for pixel shaders.
   messages.Clear();
@@ -202,6 +215,32 @@ TEST_F(ShaderEffectBaseTest, BadMeshesForeignChildrenAndAMissingDeviceDrawNothin
   orphan.DoShaderEffect();
   EXPECT_EQ(orphan.restores, 0);
   orphan.InvalidateDeviceObjects();
+}
+
+TEST_F(ShaderEffectBaseTest, SavedStatesComeBackAndTheBlockGoesWithTheDevice) {
+  IDirect3DDevice8* d = D3DDevice();
+  SavedDeviceStates saved;
+  d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+  ASSERT_TRUE(saved.Capture(d));
+  d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  saved.Apply();
+  DWORD z = 0, op = 0;
+  d->GetRenderState(D3DRS_ZENABLE, &z);
+  d->GetTextureStageState(1, D3DTSS_COLOROP, &op);
+  EXPECT_EQ(z, static_cast<DWORD>(D3DZB_TRUE));
+  EXPECT_EQ(op, static_cast<DWORD>(D3DTOP_ADD));
+  // A second capture keeps the states of then.
+  d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  ASSERT_TRUE(saved.Capture(d));
+  d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  saved.Apply();
+  d->GetRenderState(D3DRS_ZENABLE, &z);
+  EXPECT_EQ(z, static_cast<DWORD>(D3DZB_FALSE));
+  saved.Release();
+  EXPECT_FALSE(saved.Held());
+  saved.Apply();  // nothing to apply: no effect, no error
 }
 
 }  // namespace

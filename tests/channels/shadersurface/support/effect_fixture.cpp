@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -208,6 +209,22 @@ void EffectTest::ExpectNoLayerError() {
 }
 
 unsigned EffectTest::LiveReferences() { return D3D8Debug_DeviceChildReferences(D3DDevice()); }
+
+bool EffectTest::ShadersAvailable() {
+  IDirect3DDevice8* d = D3DDevice();
+  ID3DXBuffer* code = nullptr;
+  const char* text = "vs.1.1\nmov oPos, v0\n";
+  if (!d || FAILED(D3DXAssembleShader(text, static_cast<UINT>(std::strlen(text)), 0, nullptr, &code, nullptr)) ||
+      !code)
+    return false;
+  const DWORD declaration[] = {0x20000000, 0x40020000, 0xFFFFFFFF};
+  DWORD handle = 0;
+  const bool made = SUCCEEDED(
+      d->CreateVertexShader(declaration, static_cast<const DWORD*>(code->GetBufferPointer()), &handle, 0));
+  if (made) d->DeleteVertexShader(handle);
+  code->Release();
+  return made;
+}
 
 Rgba EffectTest::At(const Image& image, float x, float y) {
   return image.At(static_cast<int>((x + 1.0f) * 0.5f * kWidth), static_cast<int>((1.0f - y) * 0.5f * kHeight));

@@ -85,6 +85,9 @@ class EffectTest : public ChannelHarness {
   void ExpectNoLayerError();
   // Objects made by the device that are still held.
   unsigned LiveReferences();
+  // The graphics layer assembles and creates vertex and pixel shaders.
+  // Tests of drawing with shaders skip themselves on a layer that cannot.
+  bool ShadersAvailable();
 
   // The pixel at the centre of NDC position (x, y).
   static Rgba At(const Image& image, float x, float y);
