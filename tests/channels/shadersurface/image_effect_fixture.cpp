@@ -1,0 +1,67 @@
+#include "image_effect_fixture.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace vel_test {
+
+Vel_DX8_PixelShaderSurface* ImageEffectTest::PixelSurface(int number) {
+  // Half a pixel up and left of the window.
+  const float h = 1.0f / kSize;
+  return NewSurface(number, Quad(-1 - h, -1 + h, 1 - h, 1 + h));
+}
+
+Vel_DX8_Texture* ImageEffectTest::AddImage(Vel_DX8_PixelShaderSurface* surface,
+                                           const std::function<uint32_t(int, int)>& texel, int w, int h) {
+  std::vector<uint32_t> texels;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) texels.push_back(texel(x, y));
+  return AddTexture(surface, texels, w, h);
+}
+
+bool ImageEffectTest::ShadersRun(Vel_DX8_PixelShaderSurface* surface) {
+  if (!surface->GetVertexShaderSupport()) Draw(surface);
+  return surface->GetVertexShaderSupport();
+}
+
+Texels ImageEffectTest::ReadTexels(IDirect3DTexture8* texture) {
+  Texels out;
+  IDirect3DSurface8* level = nullptr;
+  if (!texture || texture->GetSurfaceLevel(0, &level) != D3D_OK) return out;
+  D3DSURFACE_DESC desc{};
+  level->GetDesc(&desc);
+  IDirect3DSurface8* image = nullptr;
+  if (D3DDevice()->CreateImageSurface(desc.Width, desc.Height, desc.Format, &image) == D3D_OK &&
+      D3DDevice()->CopyRects(level, nullptr, 0, image, nullptr) == D3D_OK) {
+    D3DLOCKED_RECT lr;
+    if (image->LockRect(&lr, nullptr, D3DLOCK_READONLY) == D3D_OK) {
+      for (UINT y = 0; y < desc.Height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(lr.pBits) + y * lr.Pitch);
+        out.insert(out.end(), row, row + desc.Width);
+      }
+      image->UnlockRect();
+    }
+  }
+  if (image) image->Release();
+  level->Release();
+  return out;
+}
+
+::testing::AssertionResult TexelsNear(const Texels& actual, const Texels& expected, int tolerance) {
+  if (actual.size() != expected.size())
+    return ::testing::AssertionFailure() << actual.size() << " texels, expected " << expected.size();
+  std::ostringstream differences;
+  int count = 0;
+  for (size_t i = 0; i < actual.size(); ++i)
+    for (int c = 0; c < 3; ++c)
+      if (std::abs(Channel(actual[i], c) - Channel(expected[i], c)) > tolerance) {
+        if (count++ < 8)
+          differences << " texel " << i << " channel " << c << ": " << Channel(actual[i], c) << " expected "
+                      << Channel(expected[i], c) << ";";
+        break;
+      }
+  if (count == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << count << " texels differ:" << differences.str();
+}
+
+}  // namespace vel_test

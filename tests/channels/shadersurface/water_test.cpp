@@ -1,0 +1,121 @@
+// The water effect and its simulation (effect 5), stepped directly: still
+// water stays flat, one drop spreads with the four-fold symmetry of the
+// passes' sampling, and a device reset leaves nothing behind and starts the
+// water again from its mask.
+#include "image_effect_fixture.h"
+#include "water_effect.h"
+#include "water_simulation.h"
+
+#include <cmath>
+#include <memory>
+
+namespace vel_test {
+namespace {
+
+class WaterTest : public ImageEffectTest {
+ protected:
+  // A surface without an effect of its own and a water effect on it, made
+  // here so that its simulation can be stepped and read: still water over
+  // the whole mask (grey, alpha 0) and the shape a drop stamps (white).
+  // False while the device runs no shaders.
+  bool Start(int width, int height) {
+    surface = PixelSurface(-1);
+    AddImage(surface, [](int, int) { return 0x00808080u; }, width, height);
+    AddImage(surface, [](int, int) { return 0xFFFFFFFFu; }, 8, 8);
+    if (!ShadersRun(surface)) return false;
+    effect = std::make_unique<WaterEffect>();
+    effect->engine = engine;
+    effect->SetDevice(Device());
+    effect->SetOwner(surface);
+    Frame();
+    simulation = effect->GetSimulation();
+    EXPECT_TRUE(simulation && simulation->IsReady());
+    return simulation && simulation->IsReady();
+  }
+  void TearDown() override {
+    effect.reset();
+    ImageEffectTest::TearDown();
+  }
+  void Frame() {
+    D3DDevice()->BeginScene();
+    effect->DoShaderEffect();
+    D3DDevice()->EndScene();
+  }
+  void Steps(int n) {
+    D3DDevice()->BeginScene();
+    for (int i = 0; i < n; ++i) ASSERT_TRUE(simulation->Advance(WaterSimulation::kUnitsPerStep));
+    D3DDevice()->EndScene();
+  }
+  Texels Height() { return ReadTexels(simulation->GetHeightMap()); }
+  Texels Normals() { return ReadTexels(simulation->GetNormalMap()); }
+
+  Vel_DX8_PixelShaderSurface* surface = nullptr;
+  std::unique_ptr<WaterEffect> effect;
+  WaterSimulation* simulation = nullptr;
+};
+
+TEST_F(WaterTest, StillWaterStaysFlatForAThousandSteps) {
+  if (!Start(64, 32)) GTEST_SKIP() << "the graphics layer runs no shaders";
+  // Drops of no strength, or none that is finite, stamp nothing.
+  simulation->AddDrop(0.5f, 0.5f, 0);
+  simulation->AddDrop(0.5f, 0.5f, std::nanf(""));
+  Steps(1000);
+  EXPECT_EQ(simulation->PendingDrops(), 0u);
+  EXPECT_TRUE(TexelsNear(Height(), Texels(64 * 32, Grey(0x80)), 1));
+  EXPECT_TRUE(TexelsNear(Normals(), Texels(64 * 32, 0xFF8080FFu), 1));
+  // The diagonal neighbours of the first force pass lie two texels along
+  // each axis also on a target that is not square.
+  float offset[4] = {};
+  ASSERT_EQ(D3DDevice()->GetVertexShaderConstant(8 + 5 * 3 + 1, offset, 1), D3D_OK);
+  EXPECT_FLOAT_EQ(offset[0], 2.0f / 64);
+  EXPECT_FLOAT_EQ(offset[1], 2.0f / 32);
+}
+
+TEST_F(WaterTest, OneDropSpreadsSymmetrically) {
+  if (!Start(kSize, kSize)) GTEST_SKIP() << "the graphics layer runs no shaders";
+  simulation->AddDrop(0.5f, 0.5f, 8);
+  Steps(1);
+  EXPECT_EQ(simulation->PendingDrops(), 0u);
+  Steps(19);
+  const Texels h = Height();
+  ASSERT_EQ(h.size(), static_cast<size_t>(kSize * kSize));
+  auto at = [&](int x, int y) { return Channel(h[y * kSize + x], 1); };
+  // The passes sample alike under a quarter turn about the drop's centre
+  // (the corner between texels 31 and 32): (x, y) goes to (63 - y, x).
+  int asymmetric = 0;
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) {
+      asymmetric += std::abs(at(x, y) - at(63 - y, x)) > 2;
+      asymmetric += std::abs(at(x, y) - at(63 - x, 63 - y)) > 2;
+    }
+  EXPECT_EQ(asymmetric, 0);
+  // The wave moved: the drop's centre and a ring well outside the stamp
+  // (4 texels each way) are no longer still.
+  EXPECT_NE(at(31, 31), 0x80);
+  int moved = 0;
+  for (int x = 0; x < kSize; ++x) moved += at(x, 31) != 0x80 && (x < 24 || x > 39);
+  EXPECT_GT(moved, 0);
+}
+
+TEST_F(WaterTest, ADeviceResetReleasesEverythingAndStartsFromTheMask) {
+  if (!Start(kSize, kSize)) GTEST_SKIP() << "the graphics layer runs no shaders";
+  simulation->AddDrop(0.5f, 0.5f, 8);
+  Steps(3);
+  const Texels waves = Height();
+  const unsigned held = LiveReferences();
+  effect->InvalidateDeviceObjects();
+  EXPECT_FALSE(simulation->IsReady());
+  EXPECT_EQ(simulation->GetNormalMap(), nullptr);
+  EXPECT_LT(LiveReferences(), held);
+  LoseDevice();
+  Frame();
+  ASSERT_TRUE(simulation->IsReady());
+  ExpectNoLayerError();
+  EXPECT_EQ(LiveReferences(), held);
+  simulation->AddDrop(0.5f, 0.5f, 8);
+  Steps(3);
+  EXPECT_TRUE(TexelsNear(Height(), waves, 0));
+}
+
+}  // namespace
+}  // namespace vel_test
