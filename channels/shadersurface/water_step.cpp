@@ -63,7 +63,10 @@ void WaterSimulation::ReadParameters() {
 
 HRESULT WaterSimulation::DoSingleTimeStep() {
   IDirect3DDevice8* d = D3DDevice();
-  if (!d || !device) return E_FAIL;
+  if (!d || !device || !quad) return E_FAIL;
+  // Without every target the passes would draw into the device's own.
+  for (const image_pass::Target& t : targets)
+    if (!t.surface) return E_FAIL;
   ReadParameters();
   SetFallOffOffsets();
 
