@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "image_effect_fixture.h"
-#include "water_effect->h"
+#include "water_effect.h"
 #include "water_reference.h"
 #include "water_simulation.h"
 

@@ -37,9 +37,11 @@ IDirect3DTexture8* TextureOf(Orn_Channel* channel, UINT* width, UINT* height) {
   if (width) *width = 0;
   if (height) *height = 0;
   Vel_DX8_Texture* texture = AsTexture(channel);
-  IDirect3DTexture8* t = texture ? texture->GetTexture() : nullptr;
-  D3DSURFACE_DESC desc{};
-  if (!t || FAILED(t->GetLevelDesc(0, &desc))) return t;
+  if (!texture) return nullptr;
+  // Asking for the description makes a texture dropped with the device again.
+  const D3DSURFACE_DESC desc = texture->GetTextureDescription(0);
+  IDirect3DTexture8* t = texture->GetTexture();
+  if (!t) return nullptr;
   if (width) *width = desc.Width;
   if (height) *height = desc.Height;
   return t;

@@ -52,8 +52,9 @@ struct Target {
   }
 };
 
-// The texture of `channel` when it is a texture channel holding one, else
-// null; `width` and `height` receive its top level's size (0 without).
+// The texture of `channel` when it is a texture channel that has (or, after
+// a device reset, makes again) one, else null; `width` and `height` receive
+// its top level's size (0 without).
 IDirect3DTexture8* TextureOf(Orn_Channel* channel, UINT* width = nullptr, UINT* height = nullptr);
 // `channel` as a texture channel, or null.
 Vel_DX8_Texture* AsTexture(Orn_Channel* channel);

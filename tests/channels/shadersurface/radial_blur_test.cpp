@@ -4,6 +4,8 @@
 #include "image_effect_fixture.h"
 #include "radial_blur_effect.h"
 
+#include <cmath>
+
 namespace vel_test {
 namespace {
 
