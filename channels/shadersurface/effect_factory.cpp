@@ -2,11 +2,14 @@
 
 #include "dynamic_hair_effect.h"
 #include "environment_map_effect.h"
+#include "filter_blit_effect.h"
 #include "fur_effect.h"
 #include "halo_effect.h"
 #include "membrane_effect.h"
+#include "radial_blur_effect.h"
 #include "toon_effect.h"
 #include "vel_dx8_pixel_shader_surface.h"
+#include "water_effect.h"
 
 #include <new>
 
@@ -18,14 +21,14 @@ ShaderEffect* MakeShaderEffect(int number) {
     case S::kFur: return new (std::nothrow) FurEffect;
     case S::kHalo: return new (std::nothrow) HaloEffect;
     case S::kToon: return new (std::nothrow) ToonEffect;
-    case S::kWater: return nullptr;
+    case S::kWater: return new (std::nothrow) WaterEffect;
     case S::kDotProductBump: return nullptr;
-    case S::kBlur: return nullptr;           // filter blit, mode 0
-    case S::kEdgeDetection: return nullptr;  // filter blit, mode 2
-    case S::kSharpen: return nullptr;        // filter blit, mode 1
+    case S::kBlur: return new (std::nothrow) FilterBlitEffect(FilterBlitEffect::kBlur);
+    case S::kEdgeDetection: return new (std::nothrow) FilterBlitEffect(FilterBlitEffect::kEdgeDetection);
+    case S::kSharpen: return new (std::nothrow) FilterBlitEffect(FilterBlitEffect::kSharpen);
     case S::kDynamicHair: return new (std::nothrow) DynamicHairEffect;
     case S::kEnvironmentMap: return new (std::nothrow) EnvironmentMapEffect;
-    case S::kRadialBlur: return nullptr;
+    case S::kRadialBlur: return new (std::nothrow) RadialBlurEffect;
     case S::kOcean: return nullptr;
     default: return nullptr;
   }
