@@ -6,6 +6,8 @@
 #include "device/vel_dx8_direct_graphics_channel.h"
 #include "engine_interface.h"
 #include "shader_effect.h"
+#include "timesource/vel_time_source_channel.h"
+#include "vel_child_access.h"
 #include "vel_dx8_pixel_shader_surface.h"
 #include "vel_type_guids.h"
 
@@ -215,7 +217,10 @@ void WaterSimulation::SetSimulationStates() {
   for (const auto& [state, value] : states) device->SetRenderState(state, value);
 }
 
-unsigned WaterSimulation::ElapsedUnits() { return 0; }
+unsigned WaterSimulation::ElapsedUnits() {
+  auto* clock = vel::As<Vel_TimeSourceChannel>(timeSource, vel::kTimeSourceType);
+  return clock ? clock->GetElapsedTicks() : 0;
+}
 
 void WaterSimulation::Tick() { Advance(ElapsedUnits()); }
 
