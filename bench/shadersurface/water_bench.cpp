@@ -7,13 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include "image_effect_fixture.h"
-#include "water_effect.h"
 #include "water_reference.h"
 #include "water_simulation.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -27,34 +25,17 @@ class WaterOnLayer : public vel_test::ImageEffectTest {
   void TestBody() override {}
   bool Start() {
     SetUp();
-    surface = PixelSurface(-1);
-    if (!surface) return false;
-    AddImage(surface, [](int, int) { return 0x00808080u; }, kSize, kSize);
-    AddImage(surface, [](int, int) { return 0xFFFFFFFFu; }, 8, 8);
-    if (!ShadersRun(surface)) return false;
-    effect = std::make_unique<WaterEffect>();
-    effect->engine = engine;
-    effect->SetDevice(Device());
-    effect->SetOwner(surface);
-    D3DDevice()->BeginScene();
-    effect->DoShaderEffect();
-    D3DDevice()->EndScene();
-    return effect->GetSimulation() && effect->GetSimulation()->IsReady();
+    return StartWater(kSize, kSize) && water->GetSimulation()->IsReady();
   }
   void Run() {
-    WaterSimulation* simulation = effect->GetSimulation();
+    WaterSimulation* simulation = water->GetSimulation();
     D3DDevice()->BeginScene();
     simulation->AddDrop(0.3f, 0.6f, 10);
     for (int i = 0; i < kStepsPerIteration; ++i) simulation->Advance(WaterSimulation::kUnitsPerStep);
     D3DDevice()->EndScene();
     benchmark::DoNotOptimize(ReadTexels(simulation->GetHeightMap()).size());
   }
-  void Finish() {
-    effect.reset();
-    TearDown();
-  }
-  Vel_DX8_PixelShaderSurface* surface = nullptr;
-  std::unique_ptr<WaterEffect> effect;
+  void Finish() { TearDown(); }
 };
 
 void CountSteps(benchmark::State& state) {

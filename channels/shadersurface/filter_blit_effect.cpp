@@ -36,18 +36,14 @@ constexpr float kTwoThirdsPi = 2.0943951f;
 
 }  // namespace
 
-FilterBlitEffect::FilterBlitEffect(int mode) : quad(nullptr), stateBlock(0), mode(mode) {}
+FilterBlitEffect::FilterBlitEffect(int mode) : quad(nullptr), mode(mode) {}
 
 FilterBlitEffect::~FilterBlitEffect() { ReleaseTargets(); }
 
 void FilterBlitEffect::ReleaseTargets() {
   image_pass::SafeRelease(quad);
   for (image_pass::Target& t : targets) t.Release();
-  if (stateBlock) {
-    // Without a device the block went with it.
-    if (IDirect3DDevice8* d = D3DDevice()) d->DeleteStateBlock(stateBlock);
-    stateBlock = 0;
-  }
+  stateBlock.Delete(D3DDevice());
 }
 
 void FilterBlitEffect::InvalidateDeviceObjects() {
@@ -97,10 +93,7 @@ void FilterBlitEffect::SetTexelConstants(int width, int height) {
     }
 }
 
-void FilterBlitEffect::ApplySavedStates() {
-  IDirect3DDevice8* d = D3DDevice();
-  if (d && stateBlock) d->ApplyStateBlock(stateBlock);
-}
+void FilterBlitEffect::ApplySavedStates() { stateBlock.Apply(D3DDevice()); }
 
 HRESULT FilterBlitEffect::CreateRenderTargets() {
   image_pass::SafeRelease(quad);
@@ -109,19 +102,10 @@ HRESULT FilterBlitEffect::CreateRenderTargets() {
   if (!d) return E_FAIL;
   UINT width = 0, height = 0;
   image_pass::TextureOf(owner ? owner->GetChildFromLinkGuid(vel::kTextureType, 0) : nullptr, &width, &height);
-  for (image_pass::Target& t : targets) {
-    if (FAILED(d->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
-                                &t.texture))) {
-      t.texture = nullptr;
-      Report("Error creating render target");
+  for (image_pass::Target& t : targets)
+    if (FAILED(image_pass::CreateTarget(d, width, height, engine, "Error creating render target",
+                                        "Error GetSurfaceLevel", &t)))
       return E_FAIL;
-    }
-    if (FAILED(t.texture->GetSurfaceLevel(0, &t.surface))) {
-      t.surface = nullptr;
-      Report("Error GetSurfaceLevel");
-      return E_FAIL;
-    }
-  }
   HRESULT hr = image_pass::CreateQuad(d, engine, "Error CreateVertexBuffer", "Error Lock", &quad);
   return FAILED(hr) ? hr : D3D_OK;
 }
@@ -173,8 +157,7 @@ void FilterBlitEffect::DrawPasses(IDirect3DDevice8* d, IDirect3DTexture8* source
 void FilterBlitEffect::Render() {
   IDirect3DDevice8* d = D3DDevice();
   if (!d) return;
-  if (!stateBlock && FAILED(d->CreateStateBlock(D3DSBT_ALL, &stateBlock))) stateBlock = 0;
-  if (stateBlock) d->CaptureStateBlock(stateBlock);
+  stateBlock.Capture(d);
 
   const D3DVIEWPORT8 viewport = device->GetViewPort();
   image_pass::SavedTargets saved(d);
@@ -191,16 +174,7 @@ void FilterBlitEffect::Render() {
     source->SetTexture(0);
   }
 
-  for (DWORD stage = 0; stage < 4; ++stage) {
-    d->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    d->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    d->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    d->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-    d->SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_NONE);
-    d->SetTextureStageState(stage, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
-    d->SetTextureStageState(stage, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
-  }
+  image_pass::SetFilterStages(d, D3DTOP_SELECTARG1);
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
 

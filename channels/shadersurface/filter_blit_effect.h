@@ -46,6 +46,6 @@ class FilterBlitEffect : public ShaderEffect {
 
   image_pass::Target targets[kTargets];
   IDirect3DVertexBuffer8* quad;
-  DWORD stateBlock;
+  image_pass::StateBlock stateBlock;
   int mode;
 };

@@ -47,6 +47,52 @@ IDirect3DTexture8* TextureOf(Orn_Channel* channel, UINT* width, UINT* height) {
   return t;
 }
 
+HRESULT CreateTarget(IDirect3DDevice8* device, UINT width, UINT height, EngineInterface* engine,
+                     const char* createFailed, const char* levelFailed, Target* target) {
+  target->Release();
+  if (!device) return E_FAIL;
+  if (FAILED(device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
+                                   &target->texture))) {
+    target->texture = nullptr;
+    Report(engine, createFailed);
+    return E_FAIL;
+  }
+  if (FAILED(target->texture->GetSurfaceLevel(0, &target->surface))) {
+    target->surface = nullptr;
+    Report(engine, levelFailed);
+    return E_FAIL;
+  }
+  return D3D_OK;
+}
+
+void SetFilterStages(IDirect3DDevice8* device, DWORD colourOp) {
+  for (DWORD stage = 0; stage < 4; ++stage) {
+    device->SetTextureStageState(stage, D3DTSS_COLOROP, colourOp);
+    device->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    device->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+    device->SetTextureStageState(stage, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    device->SetTextureStageState(stage, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+  }
+}
+
+void StateBlock::Capture(IDirect3DDevice8* device) {
+  if (!device) return;
+  if (!handle_ && FAILED(device->CreateStateBlock(D3DSBT_ALL, &handle_))) handle_ = 0;
+  if (handle_) device->CaptureStateBlock(handle_);
+}
+
+void StateBlock::Apply(IDirect3DDevice8* device) {
+  if (device && handle_) device->ApplyStateBlock(handle_);
+}
+
+void StateBlock::Delete(IDirect3DDevice8* device) {
+  if (device && handle_) device->DeleteStateBlock(handle_);
+  handle_ = 0;
+}
+
 HRESULT CreateQuad(IDirect3DDevice8* device, EngineInterface* engine, const char* createFailed,
                    const char* lockFailed, IDirect3DVertexBuffer8** quad) {
   *quad = nullptr;

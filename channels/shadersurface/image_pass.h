@@ -52,6 +52,30 @@ struct Target {
   }
 };
 
+// Makes `target` a w x h render-target texture (X8R8G8B8, default pool)
+// with its top surface; a failure reports `createFailed` or `levelFailed` on
+// the engine's error functor and answers E_FAIL.
+HRESULT CreateTarget(IDirect3DDevice8* device, UINT width, UINT height, EngineInterface* engine,
+                     const char* createFailed, const char* levelFailed, Target* target);
+
+// Stages 0 to 3 as the filtering passes sample them: colour operation
+// `colourOp` on the texture, no alpha, linear filtering without mipmaps,
+// clamped addresses; set on the device directly.
+void SetFilterStages(IDirect3DDevice8* device, DWORD colourOp);
+
+// A state block of all states, made on first capture and deleted with the
+// device objects (without a device it went with the device).
+class StateBlock {
+ public:
+  void Capture(IDirect3DDevice8* device);
+  void Apply(IDirect3DDevice8* device);
+  void Delete(IDirect3DDevice8* device);
+  DWORD Handle() const { return handle_; }
+
+ private:
+  DWORD handle_ = 0;
+};
+
 // The texture of `channel` when it is a texture channel that has (or, after
 // a device reset, makes again) one, else null; `width` and `height` receive
 // its top level's size (0 without).

@@ -19,15 +19,12 @@ const char* const kDescription =
     "(>0)\n5) Value - Pass offset (0-1)";
 }  // namespace
 
-RadialBlurEffect::RadialBlurEffect() : quad(nullptr), stateBlock(0) {}
+RadialBlurEffect::RadialBlurEffect() : quad(nullptr) {}
 
 RadialBlurEffect::~RadialBlurEffect() { ReleaseTarget(); }
 
 void RadialBlurEffect::ReleaseTarget() {
-  if (stateBlock) {
-    if (IDirect3DDevice8* d = D3DDevice()) d->DeleteStateBlock(stateBlock);
-    stateBlock = 0;
-  }
+  stateBlock.Delete(D3DDevice());
   target.Release();
   image_pass::SafeRelease(quad);
 }
@@ -45,10 +42,7 @@ bool RadialBlurEffect::UsesVertexComponent(int index) { return index == kPositio
 
 const char* RadialBlurEffect::GetDescription() { return kDescription; }
 
-void RadialBlurEffect::ApplySavedStates() {
-  IDirect3DDevice8* d = D3DDevice();
-  if (d && stateBlock) d->ApplyStateBlock(stateBlock);
-}
+void RadialBlurEffect::ApplySavedStates() { stateBlock.Apply(D3DDevice()); }
 
 bool RadialBlurEffect::RestoreDeviceObjects() {
   if (const char* text = LoadEffectResource("RADIALBLUR.TXT"))
@@ -74,17 +68,9 @@ HRESULT RadialBlurEffect::CreateRenderTarget() {
     Report("Texture was not found, select texture and re-create effect");
     return E_FAIL;
   }
-  if (FAILED(d->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
-                              &target.texture))) {
-    target.texture = nullptr;
-    Report("Error creating render target");
+  if (FAILED(image_pass::CreateTarget(d, width, height, engine, "Error creating render target", "Error GetSurfaceLevel",
+                                      &target)))
     return E_FAIL;
-  }
-  if (FAILED(target.texture->GetSurfaceLevel(0, &target.surface))) {
-    target.surface = nullptr;
-    Report("Error GetSurfaceLevel");
-    return E_FAIL;
-  }
   return image_pass::CreateQuad(d, engine, "Error CreateVertexBuffer", "Error Lock", &quad);
 }
 
@@ -133,8 +119,7 @@ void RadialBlurEffect::Render() {
   IDirect3DDevice8* d = D3DDevice();
   if (!d) return;
   const Settings s = ReadSettings();
-  if (!stateBlock && FAILED(d->CreateStateBlock(D3DSBT_ALL, &stateBlock))) stateBlock = 0;
-  if (stateBlock) d->CaptureStateBlock(stateBlock);
+  stateBlock.Capture(d);
 
   const D3DVIEWPORT8 viewport = device->GetViewPort();
   image_pass::SavedTargets saved(d);
@@ -147,16 +132,7 @@ void RadialBlurEffect::Render() {
   d->SetPixelShader(GetPixelShader(0));
   d->SetStreamSource(0, quad, sizeof(image_pass::QuadVertex));
 
-  for (DWORD stage = 0; stage < 4; ++stage) {
-    d->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    d->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    d->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    d->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-    d->SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_NONE);
-    d->SetTextureStageState(stage, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
-    d->SetTextureStageState(stage, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
-  }
+  image_pass::SetFilterStages(d, D3DTOP_DISABLE);
   d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);

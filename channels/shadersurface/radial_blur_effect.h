@@ -52,5 +52,5 @@ class RadialBlurEffect : public ShaderEffect {
 
   image_pass::Target target;
   IDirect3DVertexBuffer8* quad;
-  DWORD stateBlock;
+  image_pass::StateBlock stateBlock;
 };

@@ -134,17 +134,9 @@ HRESULT WaterSimulation::CreateTargets() {
   for (image_pass::Target& t : targets) t.Release();
   image_pass::SavedTargets saved(d);
   for (image_pass::Target& t : targets) {
-    if (FAILED(d->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
-                                &t.texture))) {
-      t.texture = nullptr;
-      Report("Can't CreateTexture!\n");
+    if (FAILED(image_pass::CreateTarget(d, width, height, engine, "Can't CreateTexture!\n",
+                                        "Can't Get to top-level texture!\n", &t)))
       return E_FAIL;
-    }
-    if (FAILED(t.texture->GetSurfaceLevel(0, &t.surface))) {
-      t.surface = nullptr;
-      Report("Can't Get to top-level texture!\n");
-      return E_FAIL;
-    }
     if (FAILED(d->SetRenderTarget(t.surface, nullptr))) {
       Report("Can't SetRenderTarget to new surface!\n");
       return E_FAIL;

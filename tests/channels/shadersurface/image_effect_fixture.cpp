@@ -5,6 +5,31 @@
 
 namespace vel_test {
 
+void ImageEffectTest::TearDown() {
+  // The effect's private time source goes before the engine frees its plug-in.
+  water.reset();
+  EffectTest::TearDown();
+}
+
+WaterEffect* ImageEffectTest::StartWater(int width, int height) {
+  Vel_DX8_PixelShaderSurface* surface = PixelSurface(-1);
+  AddImage(surface, [](int, int) { return 0x00808080u; }, width, height);
+  AddImage(surface, [](int, int) { return 0xFFFFFFFFu; }, 8, 8);
+  if (!ShadersRun(surface)) return nullptr;
+  water = std::make_unique<WaterEffect>();
+  water->engine = engine;
+  water->SetDevice(Device());
+  water->SetOwner(surface);
+  WaterFrame();
+  return water.get();
+}
+
+void ImageEffectTest::WaterFrame() {
+  D3DDevice()->BeginScene();
+  water->DoShaderEffect();
+  D3DDevice()->EndScene();
+}
+
 Vel_DX8_PixelShaderSurface* ImageEffectTest::PixelSurface(int number) {
   // Half a pixel up and left of the window.
   const float h = 1.0f / kSize;

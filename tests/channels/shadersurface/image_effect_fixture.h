@@ -6,9 +6,11 @@
 #pragma once
 
 #include "effect_fixture.h"
+#include "water_effect.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace vel_test {
@@ -18,6 +20,8 @@ using Texels = std::vector<uint32_t>;  // 0xAARRGGBB, rows top down
 class ImageEffectTest : public EffectTest {
  protected:
   static constexpr int kSize = kWidth;
+
+  void TearDown() override;
 
   // A surface with effect `number` on the pixel-aligned quad.
   Vel_DX8_PixelShaderSurface* PixelSurface(int number);
@@ -30,6 +34,16 @@ class ImageEffectTest : public EffectTest {
   // The texels of a render-target texture, read back from the device.
   Texels ReadTexels(IDirect3DTexture8* texture);
   static Texels TexelsOf(const Image& image) { return Texels(image.argb.begin(), image.argb.end()); }
+
+  // A water effect made here rather than by a surface, so that its
+  // simulation can be stepped and read, on a surface without an effect of
+  // its own: still water over the whole w x h mask (grey, alpha 0) and the
+  // shape a drop stamps (8 x 8 white), restored by one drawn frame. Null
+  // while the device runs no shaders.
+  WaterEffect* StartWater(int width, int height);
+  // One frame of the water effect alone.
+  void WaterFrame();
+  std::unique_ptr<WaterEffect> water;
 };
 
 // Channel c (0 red, 1 green, 2 blue) of an 0xAARRGGBB texel.

@@ -7,39 +7,18 @@
 #include "water_simulation.h"
 
 #include <cmath>
-#include <memory>
 
 namespace vel_test {
 namespace {
 
 class WaterTest : public ImageEffectTest {
  protected:
-  // A surface without an effect of its own and a water effect on it, made
-  // here so that its simulation can be stepped and read: still water over
-  // the whole mask (grey, alpha 0) and the shape a drop stamps (white).
   // False while the device runs no shaders.
   bool Start(int width, int height) {
-    surface = PixelSurface(-1);
-    AddImage(surface, [](int, int) { return 0x00808080u; }, width, height);
-    AddImage(surface, [](int, int) { return 0xFFFFFFFFu; }, 8, 8);
-    if (!ShadersRun(surface)) return false;
-    effect = std::make_unique<WaterEffect>();
-    effect->engine = engine;
-    effect->SetDevice(Device());
-    effect->SetOwner(surface);
-    Frame();
-    simulation = effect->GetSimulation();
+    if (!StartWater(width, height)) return false;
+    simulation = water->GetSimulation();
     EXPECT_TRUE(simulation && simulation->IsReady());
     return simulation && simulation->IsReady();
-  }
-  void TearDown() override {
-    effect.reset();
-    ImageEffectTest::TearDown();
-  }
-  void Frame() {
-    D3DDevice()->BeginScene();
-    effect->DoShaderEffect();
-    D3DDevice()->EndScene();
   }
   void Steps(int n) {
     D3DDevice()->BeginScene();
@@ -49,8 +28,6 @@ class WaterTest : public ImageEffectTest {
   Texels Height() { return ReadTexels(simulation->GetHeightMap()); }
   Texels Normals() { return ReadTexels(simulation->GetNormalMap()); }
 
-  Vel_DX8_PixelShaderSurface* surface = nullptr;
-  std::unique_ptr<WaterEffect> effect;
   WaterSimulation* simulation = nullptr;
 };
 
@@ -103,12 +80,12 @@ TEST_F(WaterTest, ADeviceResetReleasesEverythingAndStartsFromTheMask) {
   Steps(3);
   const Texels waves = Height();
   const unsigned held = LiveReferences();
-  effect->InvalidateDeviceObjects();
+  water->InvalidateDeviceObjects();
   EXPECT_FALSE(simulation->IsReady());
   EXPECT_EQ(simulation->GetNormalMap(), nullptr);
   EXPECT_LT(LiveReferences(), held);
   LoseDevice();
-  Frame();
+  WaterFrame();
   ASSERT_TRUE(simulation->IsReady());
   ExpectNoLayerError();
   EXPECT_EQ(LiveReferences(), held);
