@@ -43,7 +43,7 @@ FilterBlitEffect::~FilterBlitEffect() { ReleaseTargets(); }
 void FilterBlitEffect::ReleaseTargets() {
   image_pass::SafeRelease(quad);
   for (image_pass::Target& t : targets) t.Release();
-  stateBlock.Delete(D3DDevice());
+  stateBlock.Release();
 }
 
 void FilterBlitEffect::InvalidateDeviceObjects() {
@@ -93,7 +93,7 @@ void FilterBlitEffect::SetTexelConstants(int width, int height) {
     }
 }
 
-void FilterBlitEffect::ApplySavedStates() { stateBlock.Apply(D3DDevice()); }
+void FilterBlitEffect::ApplySavedStates() { stateBlock.Apply(); }
 
 HRESULT FilterBlitEffect::CreateRenderTargets() {
   image_pass::SafeRelease(quad);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "image_pass.h"
+#include "saved_device_states.h"
 #include "shader_effect.h"
 
 class FilterBlitEffect : public ShaderEffect {
@@ -46,6 +47,6 @@ class FilterBlitEffect : public ShaderEffect {
 
   image_pass::Target targets[kTargets];
   IDirect3DVertexBuffer8* quad;
-  image_pass::StateBlock stateBlock;
+  SavedDeviceStates stateBlock;
   int mode;
 };

@@ -78,21 +78,6 @@ void SetFilterStages(IDirect3DDevice8* device, DWORD colourOp) {
   }
 }
 
-void StateBlock::Capture(IDirect3DDevice8* device) {
-  if (!device) return;
-  if (!handle_ && FAILED(device->CreateStateBlock(D3DSBT_ALL, &handle_))) handle_ = 0;
-  if (handle_) device->CaptureStateBlock(handle_);
-}
-
-void StateBlock::Apply(IDirect3DDevice8* device) {
-  if (device && handle_) device->ApplyStateBlock(handle_);
-}
-
-void StateBlock::Delete(IDirect3DDevice8* device) {
-  if (device && handle_) device->DeleteStateBlock(handle_);
-  handle_ = 0;
-}
-
 HRESULT CreateQuad(IDirect3DDevice8* device, EngineInterface* engine, const char* createFailed,
                    const char* lockFailed, IDirect3DVertexBuffer8** quad) {
   *quad = nullptr;

@@ -63,19 +63,6 @@ HRESULT CreateTarget(IDirect3DDevice8* device, UINT width, UINT height, EngineIn
 // clamped addresses; set on the device directly.
 void SetFilterStages(IDirect3DDevice8* device, DWORD colourOp);
 
-// A state block of all states, made on first capture and deleted with the
-// device objects (without a device it went with the device).
-class StateBlock {
- public:
-  void Capture(IDirect3DDevice8* device);
-  void Apply(IDirect3DDevice8* device);
-  void Delete(IDirect3DDevice8* device);
-  DWORD Handle() const { return handle_; }
-
- private:
-  DWORD handle_ = 0;
-};
-
 // The texture of `channel` when it is a texture channel that has (or, after
 // a device reset, makes again) one, else null; `width` and `height` receive
 // its top level's size (0 without).

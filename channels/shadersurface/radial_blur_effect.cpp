@@ -24,7 +24,7 @@ RadialBlurEffect::RadialBlurEffect() : quad(nullptr) {}
 RadialBlurEffect::~RadialBlurEffect() { ReleaseTarget(); }
 
 void RadialBlurEffect::ReleaseTarget() {
-  stateBlock.Delete(D3DDevice());
+  stateBlock.Release();
   target.Release();
   image_pass::SafeRelease(quad);
 }
@@ -42,7 +42,7 @@ bool RadialBlurEffect::UsesVertexComponent(int index) { return index == kPositio
 
 const char* RadialBlurEffect::GetDescription() { return kDescription; }
 
-void RadialBlurEffect::ApplySavedStates() { stateBlock.Apply(D3DDevice()); }
+void RadialBlurEffect::ApplySavedStates() { stateBlock.Apply(); }
 
 bool RadialBlurEffect::RestoreDeviceObjects() {
   if (const char* text = LoadEffectResource("RADIALBLUR.TXT"))

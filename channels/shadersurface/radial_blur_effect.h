@@ -6,6 +6,7 @@
 #pragma once
 
 #include "image_pass.h"
+#include "saved_device_states.h"
 #include "shader_effect.h"
 
 class RadialBlurEffect : public ShaderEffect {
@@ -52,5 +53,5 @@ class RadialBlurEffect : public ShaderEffect {
 
   image_pass::Target target;
   IDirect3DVertexBuffer8* quad;
-  image_pass::StateBlock stateBlock;
+  SavedDeviceStates stateBlock;
 };
