@@ -10,6 +10,7 @@
 
 #include "gl_reference.h"
 #include "layer_frame.h"
+#include "median_reporter.h"
 
 namespace {
 
@@ -44,40 +45,15 @@ void BM_PlainOpenGL(benchmark::State& state) {
 BENCHMARK(BM_Direct3D8Layer)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 BENCHMARK(BM_PlainOpenGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 
-// Console output plus the seconds per frame of each benchmark: the median
-// of the repetitions, or the single run without repetitions.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred || run.iterations <= 0) continue;
-      const std::string family = run.run_name.function_name;
-      const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-        median[family] = seconds;
-      else if (run.run_type == Run::RT_Iteration)
-        single[family] = seconds;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double SecondsPerFrame(const std::string& family) const {
-    auto m = median.find(family);
-    if (m != median.end()) return m->second;
-    auto s = single.find(family);
-    return s != single.end() ? s->second : 0.0;
-  }
-  std::map<std::string, double> median, single;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);  // no window is needed
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  bench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double layer = reporter.SecondsPerFrame("BM_Direct3D8Layer");
-  const double gl = reporter.SecondsPerFrame("BM_PlainOpenGL");
+  const double layer = reporter.Seconds("BM_Direct3D8Layer");
+  const double gl = reporter.Seconds("BM_PlainOpenGL");
   if (layer > 0 && gl > 0)
     std::printf("Direct3D 8 layer at %.3f of the plain OpenGL frame rate (%.1f vs %.1f frames/s)\n", gl / layer,
                 1.0 / layer, 1.0 / gl);

@@ -1,11 +1,8 @@
 #include "gl_reference.h"
 
 #define GL_GLEXT_PROTOTYPES 1
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "bench_scene.h"
@@ -40,20 +37,6 @@ out vec4 oColor;
 void main() { oColor = texture(uTex, vUv) * vColor; }
 )";
 
-unsigned Compile(GLenum type, const char* src) {
-  GLuint s = glCreateShader(type);
-  glShaderSource(s, 1, &src, nullptr);
-  glCompileShader(s);
-  GLint ok = 0;
-  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024];
-    glGetShaderInfoLog(s, sizeof log, nullptr, log);
-    std::fprintf(stderr, "reference shader: %s\n", log);
-  }
-  return s;
-}
-
 void Multiply(const float* a, const float* b, float* out) {
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) {
@@ -66,34 +49,8 @@ void Multiply(const float* a, const float* b, float* out) {
 }  // namespace
 
 bool GlRenderer::Init() {
-  auto getPlatformDisplay =
-      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  EGLDisplay dpy = EGL_NO_DISPLAY;
-  if (getPlatformDisplay) dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) {
-    dpy = eglGetDisplay(EGL_DEFAULT_DISPLAY);
-    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) return false;
-  }
-  eglBindAPI(EGL_OPENGL_API);
-  const EGLint cfgAttribs[] = {EGL_SURFACE_TYPE, EGL_DONT_CARE, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
-  EGLConfig cfg;
-  EGLint n = 0;
-  if (!eglChooseConfig(dpy, cfgAttribs, &cfg, 1, &n) || n == 0) return false;
-  const EGLint ctxAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
-  EGLContext ctx = eglCreateContext(dpy, cfg, EGL_NO_CONTEXT, ctxAttribs);
-  if (ctx == EGL_NO_CONTEXT || !eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, ctx)) return false;
-  display_ = dpy;
-  context_ = ctx;
-
-  program_ = glCreateProgram();
-  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader), fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glLinkProgram(program_);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  glUseProgram(program_);
+  if (!gl_.Create()) return false;
+  program_ = BuildProgram(kVertexShader, kFragmentShader);
   locWvp_ = glGetUniformLocation(program_, "uWvp");
   locWorld_ = glGetUniformLocation(program_, "uWorld");
   locColor_ = glGetUniformLocation(program_, "uColor");
@@ -148,9 +105,8 @@ bool GlRenderer::Init() {
 }
 
 void GlRenderer::Shutdown() {
-  if (!context_) return;
-  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
-  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
+  if (!gl_.context) return;
+  gl_.MakeCurrent();
   glDeleteTextures(2, textures_);
   glDeleteTextures(1, &color_);
   glDeleteRenderbuffers(1, &depth_);
@@ -159,15 +115,11 @@ void GlRenderer::Shutdown() {
   glDeleteBuffers(1, &ibo_);
   glDeleteVertexArrays(1, &vao_);
   glDeleteProgram(program_);
-  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-  eglDestroyContext(dpy, static_cast<EGLContext>(context_));
-  context_ = nullptr;
+  gl_.Destroy();
 }
 
 void GlRenderer::Frame() {
-  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
-  if (eglGetCurrentContext() != static_cast<EGLContext>(context_))
-    eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
+  gl_.MakeCurrent();
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   glClearColor(0.125f, 0.188f, 0.25f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -2,6 +2,8 @@
 // draw, the same mesh, textures and state changes.
 #pragma once
 
+#include "gl_context.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -15,8 +17,7 @@ class GlRenderer {
   void Frame();
 
  private:
-  void* display_ = nullptr;
-  void* context_ = nullptr;
+  GlContext gl_;
   unsigned program_ = 0, vao_ = 0, vbo_ = 0, ibo_ = 0, fbo_ = 0, color_ = 0, depth_ = 0;
   unsigned textures_[2] = {};
   int locWvp_ = -1, locWorld_ = -1, locColor_ = -1;

@@ -3,6 +3,8 @@
 // one buffer, alpha-tested and blended over an atlas of the same size.
 #pragma once
 
+#include "gl_context.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -26,8 +28,7 @@ class GlTextRenderer {
 
   GlyphTable glyphs_{};
   int target_ = 0;
-  void* display_ = nullptr;
-  void* context_ = nullptr;
+  GlContext gl_;
   unsigned program_ = 0, vao_ = 0, vbo_ = 0, fbo_ = 0, color_ = 0, atlas_ = 0;
   std::vector<uint8_t> vertices_;
   std::vector<uint8_t> readback_;

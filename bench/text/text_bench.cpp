@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "gl_text_reference.h"
+#include "median_reporter.h"
 #include "textout/font_texture.h"
 
 namespace {
@@ -127,34 +127,12 @@ void BM_PlainOpenGL(benchmark::State& state) {
 BENCHMARK(BM_FontTextureOnLayer)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 BENCHMARK(BM_PlainOpenGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred || run.iterations <= 0) continue;
-      const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-        median[run.run_name.function_name] = seconds;
-      else if (run.run_type == Run::RT_Iteration)
-        single[run.run_name.function_name] = seconds;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double Seconds(const std::string& family) const {
-    auto m = median.find(family);
-    if (m != median.end()) return m->second;
-    auto s = single.find(family);
-    return s != single.end() ? s->second : 0.0;
-  }
-  std::map<std::string, double> median, single;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  bench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double layer = reporter.Seconds("BM_FontTextureOnLayer"), gl = reporter.Seconds("BM_PlainOpenGL");
   if (layer > 0 && gl > 0)

@@ -51,13 +51,6 @@ float TexelAccessor::ReadHeight(int level, UINT x, UINT y) const {
          0.11f * static_cast<float>(t & 0xFF) / 255.0f;
 }
 
-D3DXVECTOR3 TexelAccessor::ReadNormal(int level, UINT x, UINT y) const {
-  const DWORD t = ReadTexel(level, x, y);
-  const float k = 2.0f / 255.0f;
-  return D3DXVECTOR3(static_cast<float>((t >> 16) & 0xFF) * k - 1.0f, static_cast<float>((t >> 8) & 0xFF) * k - 1.0f,
-                     static_cast<float>(t & 0xFF) * k - 1.0f);
-}
-
 void TexelAccessor::WriteNormal(int level, UINT x, UINT y, const D3DXVECTOR3& n) {
   auto encode = [](float v) { return static_cast<DWORD>(static_cast<int>((v + 1.0f) * 127.5f)) & 0xFFu; };
   WriteTexel(level, x, y, 0xFF000000u | encode(n.x) << 16 | encode(n.y) << 8 | encode(n.z));

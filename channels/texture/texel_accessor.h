@@ -31,8 +31,6 @@ class TexelAccessor {
   void WriteTexel(int level, UINT x, UINT y, DWORD value);
   // The texel's brightness, 0.3 R + 0.59 G + 0.11 B, in 0..1.
   float ReadHeight(int level, UINT x, UINT y) const;
-  // The normal encoded in the colour: each of R, G, B mapped from 0..255 to -1..1.
-  D3DXVECTOR3 ReadNormal(int level, UINT x, UINT y) const;
   // Encodes a unit normal: each component from -1..1 to 0..255, alpha 255.
   void WriteNormal(int level, UINT x, UINT y, const D3DXVECTOR3& n);
 
