@@ -112,10 +112,9 @@ bool Vel_DX8_DetectMouseCollision::CursorRay(D3DXVECTOR3* origin, D3DXVECTOR3* f
     return false;
   if (viewport.Width == 0 || viewport.Height == 0 || projection._11 == 0.0f || projection._22 == 0.0f)
     return false;
-  const D3DXVECTOR3 v((2.0f * static_cast<float>(cursor.x) / static_cast<float>(viewport.Width) - 1.0f) / projection._11,
-                      -(2.0f * static_cast<float>(cursor.y) / static_cast<float>(viewport.Height) - 1.0f) /
-                          projection._22,
-                      1.0f);
+  const float width = static_cast<float>(viewport.Width), height = static_cast<float>(viewport.Height);
+  const D3DXVECTOR3 v((2.0f * static_cast<float>(cursor.x) / width - 1.0f) / projection._11,
+                      -(2.0f * static_cast<float>(cursor.y) / height - 1.0f) / projection._22, 1.0f);
   device->GetTransform(D3DTS_VIEW, &view);
   if (!D3DXMatrixInverse(&placement, nullptr, &view)) return false;
   *origin = D3DXVECTOR3(placement._41, placement._42, placement._43);

@@ -3,7 +3,6 @@
 // each information type, every reader of a frame sees the same poll, and
 // the channel's record.
 #include "file_loader.h"
-#include "input/input_channel.h"
 #include "input_events.h"
 #include "mousepick/vel_dx8_detect_mouse_collision.h"
 #include "record_bytes.h"

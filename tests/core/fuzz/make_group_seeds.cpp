@@ -50,6 +50,18 @@ int main(int argc, char** argv) {
   parameterChannel->SetChannelInterfaceType(3);
   save(publicGroup, "public.grp");
 
+  // The input channels' records: a user input with its four settings, the
+  // input channel and a picking channel linked to a 3D object.
+  Orn_ChannelGroup* input = engine->CreateNewGroup("Input", false, -1);
+  auto make = [&](const char* type) { return engine->InitChannelFromType(GuidLiteral(type), input, false); };
+  Orn_Channel* userInput = make("C7F1063B-2D84-4E9A-B5C2-A83E90F47D16");
+  make("3A9E61D4-7B28-4F03-B5C6-E18D27A4F390");
+  Orn_Channel* pick = make("0F7E4B92-A36D-4C51-97E8-D1C25F0B8A46");
+  Orn_Channel* object = make("E93A5D17-06C4-4F2B-8C71-B5D48A29E063");
+  if (pick && object) pick->SetChild(object, -1, 0);
+  if (userInput) input->SetStartChannel(userInput->GetChannelIDIndexNr());
+  save(input, "input.grp");
+
   engine->ext->Release();
   delete engine;
   return 0;
