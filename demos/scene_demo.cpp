@@ -107,6 +107,8 @@ bool MakeSceneDemo(EngineInterface* engine, const std::filesystem::path& dir) {
   AddLights(demo);
   AddTexturedObjects(demo);
   AddGlassPane(demo);
+  AddCameraSteering(demo);
+  AddPickedBeacons(demo);
   AddCaption(demo);
 
   // Each light is called once more after everything it lights: off again.
@@ -117,7 +119,8 @@ bool MakeSceneDemo(EngineInterface* engine, const std::filesystem::path& dir) {
 
   // The unique channels the project's channels ask the engine for.
   ChannelList* list = engine->ext->GetChannelList();
-  for (const GUID& type : {vel::kDeviceType, vel::kDeviceUseType, vel::kLightManagerType, vel::kTextureManagerType})
+  for (const GUID& type :
+       {vel::kDeviceType, vel::kDeviceUseType, vel::kLightManagerType, vel::kTextureManagerType, vel::kInputType})
     if (list->GetItem(type) && std::find(demo.types.begin(), demo.types.end(), type) == demo.types.end())
       demo.types.push_back(type);
   return WriteProject(engine, dir / "scene.klv", "start.grp", demo.types);
