@@ -139,7 +139,9 @@ TEST_F(ViewerRun, PlaysTheSceneDemoAndWritesItsLastFrame) {
   const fs::path frame = root / "scene.png";
   pid_t pid = Start({"demos/scene/scene.klv"}, {"KELVANE_FRAME_PNG=" + frame.string()});
   EXPECT_TRUE(WaitForText(install / "error.log", "DirectX 8.1 or better installed", 60));
-  std::this_thread::sleep_for(std::chrono::seconds(2));
+  // The first frame (textures, shaders made for the first time) can take a few
+  // seconds on a busy machine.
+  std::this_thread::sleep_for(std::chrono::seconds(5));
   kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
   const std::string log = ReadText(install / "error.log");
