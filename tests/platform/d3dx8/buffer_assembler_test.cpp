@@ -1,4 +1,4 @@
-// Result buffers and the shader assembler's failure path.
+// Result buffers.
 #include <d3dx8/d3dx8core.h>
 #include <gtest/gtest.h>
 
@@ -32,26 +32,6 @@ TEST(Buffer, HoldsZeroedBytesUntilTheLastRelease) {
   EXPECT_EQ(0u, buffer->GetBufferSize());
   buffer->Release();
   EXPECT_EQ(D3DERR_INVALIDCALL, D3DXCreateBuffer(4, nullptr));
-}
-
-TEST(AssembleShader, FailsCleanlyWithErrorText) {
-  const char* source = "vs.1.1\nmov oPos, v0\n";
-  LPD3DXBUFFER compiled = reinterpret_cast<LPD3DXBUFFER>(1), errors = nullptr, constants = nullptr;
-  const HRESULT hr = D3DXAssembleShader(source, UINT(std::strlen(source)), D3DXASM_DEBUG, &constants, &compiled,
-                                        &errors);
-  EXPECT_TRUE(FAILED(hr));
-  EXPECT_EQ(nullptr, compiled);
-  EXPECT_EQ(nullptr, constants);
-  ASSERT_NE(nullptr, errors);
-  const char* text = static_cast<const char*>(errors->GetBufferPointer());
-  EXPECT_EQ('\0', text[errors->GetBufferSize() - 1]);
-  EXPECT_NE(nullptr, std::strstr(text, "not available"));
-  errors->Release();
-
-  // Without an error buffer it still fails, and never writes through NULL.
-  EXPECT_TRUE(FAILED(D3DXAssembleShader(source, UINT(std::strlen(source)), D3DXASM_SKIPVALIDATION, nullptr,
-                                        &compiled, nullptr)));
-  EXPECT_TRUE(FAILED(D3DXAssembleShader(nullptr, 0, 0, nullptr, nullptr, nullptr)));
 }
 
 }  // namespace

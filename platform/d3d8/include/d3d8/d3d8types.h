@@ -6,6 +6,7 @@
 // that vertex data, locked rectangles and state values pass through unchanged.
 #pragma once
 
+#include <d3d8/d3d8shadertokens.h>
 #include <win32/types.h>
 
 #ifndef MAKEFOURCC
