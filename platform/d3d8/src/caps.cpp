@@ -74,11 +74,10 @@ void FillDeviceCaps(D3DDEVTYPE type, UINT adapter, D3DCAPS8* c) {
   c->MaxVertexIndex = 0x00FFFFFF;
   c->MaxStreams = 1;  // flexible vertex formats read stream 0
   c->MaxStreamStride = 255;
-  // Programmable shaders are not offered yet.
-  c->VertexShaderVersion = 0;
-  c->MaxVertexShaderConst = 0;
-  c->PixelShaderVersion = 0;
-  c->MaxPixelShaderValue = 0.0f;
+  c->VertexShaderVersion = D3DVS_VERSION(1, 1);
+  c->MaxVertexShaderConst = 96;
+  c->PixelShaderVersion = D3DPS_VERSION(1, 3);
+  c->MaxPixelShaderValue = 1.0f;
 }
 
 }  // namespace d3d8

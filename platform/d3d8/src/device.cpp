@@ -587,25 +587,5 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* pRects, DWORD flags, D3DCOLOR 
 }
 
 // ---------------------------------------------------------------------------
-// Shaders: programmable vertex and pixel shaders are not offered yet.
-// ---------------------------------------------------------------------------
-
-HRESULT Device::CreateVertexShader(const DWORD*, const DWORD*, DWORD* pHandle, DWORD) {
-  if (pHandle) *pHandle = 0;
-  return E_NOTIMPL;
-}
-
-HRESULT Device::DeleteVertexShader(DWORD) { return D3DERR_INVALIDCALL; }
-HRESULT Device::SetVertexShaderConstant(DWORD, const void*, DWORD) { return D3DERR_INVALIDCALL; }
-HRESULT Device::GetVertexShaderConstant(DWORD, void*, DWORD) { return D3DERR_INVALIDCALL; }
-
-HRESULT Device::CreatePixelShader(const DWORD*, DWORD* pHandle) {
-  if (pHandle) *pHandle = 0;
-  return E_NOTIMPL;
-}
-
-HRESULT Device::DeletePixelShader(DWORD) { return D3DERR_INVALIDCALL; }
-HRESULT Device::SetPixelShaderConstant(DWORD, const void*, DWORD) { return D3DERR_INVALIDCALL; }
-HRESULT Device::GetPixelShaderConstant(DWORD, void*, DWORD) { return D3DERR_INVALIDCALL; }
 
 }  // namespace d3d8

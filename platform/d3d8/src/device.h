@@ -20,6 +20,7 @@
 #include "gl.h"
 #include "gl_context.h"
 #include "program_cache.h"
+#include "shader_programs.h"
 
 struct SDL_Window;
 struct SDL_Cursor;
@@ -174,7 +175,7 @@ class Device final : public IDirect3DDevice8 {
   // surface's own format; `pitch` is the memory's row length in bytes.
   void ReadSurfaceTexels(Surface* surface, const RECT& rect, BYTE* out, UINT pitch);
   void WriteSurfaceTexels(Surface* surface, const RECT& rect, const BYTE* in, UINT pitch);
-  uint64_t ProgramCompileCount() const { return programs_.compileCount(); }
+  uint64_t ProgramCompileCount() const { return programs_.compileCount() + shaderPrograms_.compileCount(); }
   // Until the next successful Reset the device reports itself lost.
   void Lose() { lost_ = true; }
 
@@ -226,6 +227,12 @@ class Device final : public IDirect3DDevice8 {
   void BindTextures();
   void UploadUniforms(FfpProgram* program);
   void SetVertexLayout(GLuint buffer, UINT stride, DWORD fvf, size_t offset);
+  // Shader draws (device_shader_draw.cpp).
+  const VertexShaderObject* CurrentVertexShader() const;
+  const PixelShaderObject* CurrentPixelShader() const;
+  bool SelectShaderProgram(DWORD fvf, bool points);
+  bool StreamsHold(const VertexShaderObject& vs, uint64_t vertexEnd, bool streamZeroFromMemory) const;
+  void SetDeclarationLayout(const VertexShaderObject& vs, GLuint memoryBuffer, UINT memoryStride);
   void UpdateDerivedTransforms();
   GLuint SamplerFor(DWORD stage);
 
@@ -257,6 +264,12 @@ class Device final : public IDirect3DDevice8 {
   // OpenGL objects and what is bound.
   GLuint vao_ = 0, fbo_ = 0, readFbo_ = 0, copyFbo_ = 0, upVertexBuffer_ = 0, upIndexBuffer_ = 0;
   ProgramCache programs_;
+  ShaderProgramCache shaderPrograms_;
+  std::map<DWORD, std::unique_ptr<VertexShaderObject>> vertexShaders_;
+  std::map<DWORD, std::unique_ptr<PixelShaderObject>> pixelShaders_;
+  uint32_t nextShaderSerial_ = 1;
+  bool shaderKeyValid_ = false;
+  DWORD shaderVertex_ = 0, shaderPixel_ = 0;
   std::map<std::pair<uint64_t, uint64_t>, GLuint> samplerCache_;
   GLuint boundTexture_[kStageCount] = {};
   GLuint boundSampler_[kStageCount] = {};

@@ -18,6 +18,13 @@ namespace {
 
 bool ValidPrimitive(D3DPRIMITIVETYPE type) { return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN; }
 
+// Vertices in memory suit the vertex format or, with a vertex shader, its
+// declaration: stream 0 only, no wider than the stride.
+bool MemoryVerticesFit(const VertexShaderObject* vs, DWORD fvf, UINT stride) {
+  if (vs) return vs->declaration.usedStreams == 1 && vs->declaration.streamBytes[0] <= stride;
+  return !(fvf & 1u) && FvfStride(fvf) != 0 && FvfStride(fvf) <= stride;
+}
+
 // The matrix that takes Direct3D clip coordinates to OpenGL's for a viewport:
 // y flips (row 0 of every buffer is the top row), pixel centres move by half
 // a pixel to Direct3D's integer positions, and z in [0, w] becomes [-w, w].
@@ -227,6 +234,8 @@ void Device::UploadUniforms(FfpProgram* p) {
     glUniform4f(loc[kUViewportRHW], static_cast<float>(v.X), static_cast<float>(v.Y), static_cast<float>(v.Width),
                 static_cast<float>(v.Height));
     glUniform2f(loc[kUDepthRHW], v.MinZ, v.MaxZ);
+    if (loc[kUClipFix] >= 0)
+      glUniform4f(loc[kUClipFix], 1.0f / static_cast<float>(v.Width), 1.0f / static_cast<float>(v.Height), 0.0f, 0.0f);
   }
   if (due(kGroupLights)) {
     float ambient[4];
@@ -297,6 +306,8 @@ void Device::UploadUniforms(FfpProgram* p) {
     if (loc[kUBumpLum] >= 0) glUniform2fv(loc[kUBumpLum], kStageCount, &lum[0][0]);
     glUniform1f(loc[kUAlphaRef], static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF));
   }
+  if (due(kGroupVsConst)) glUniform4fv(loc[kUVsConst], 96, &state_.vsConstants[0][0]);
+  if (due(kGroupPsConst)) glUniform4fv(loc[kUPsConst], 8, &state_.psConstants[0][0]);
   if (due(kGroupPoint)) {
     glUniform4f(loc[kUPointParams], FloatBits(rs[D3DRS_POINTSIZE]), FloatBits(rs[D3DRS_POINTSIZE_MIN]),
                 FloatBits(rs[D3DRS_POINTSIZE_MAX]), 0.0f);
@@ -316,7 +327,7 @@ void Device::SetVertexLayout(GLuint buffer, UINT stride, DWORD fvf, size_t offse
     glEnableVertexAttribArray(index);
     glVertexAttribPointer(index, size, type, normalized, s, reinterpret_cast<const void*>(at));
   };
-  bool used[14] = {};
+  bool used[16] = {};
   const DWORD position = fvf & D3DFVF_POSITION_MASK;
   if (position == D3DFVF_XYZRHW) {
     pointer(0, 4, GL_FLOAT, GL_FALSE);
@@ -355,7 +366,7 @@ void Device::SetVertexLayout(GLuint buffer, UINT stride, DWORD fvf, size_t offse
     used[6 + i] = true;
     at += 4 * static_cast<size_t>(n);
   }
-  for (GLuint i = 0; i < 14; ++i)
+  for (GLuint i = 0; i < 16; ++i)
     if (!used[i]) glDisableVertexAttribArray(i);
   layout_ = {buffer, stride, fvf, offset};
   layoutValid_ = true;
@@ -367,7 +378,9 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
   if (dirty_ & kDirtyViewport) ApplyViewport();
   if (dirty_ & kDirtyRaster) ApplyRasterState();
   const bool points = type == D3DPT_POINTLIST;
-  if (!keyValid_ || (dirty_ & kDirtyKey) || fvf != keyFvf_ || points != keyPoints_) {
+  if ((state_.vertexShader & 1u) || state_.pixelShader) {
+    if (!SelectShaderProgram(fvf, points)) return false;
+  } else if (!keyValid_ || (dirty_ & kDirtyKey) || fvf != keyFvf_ || points != keyPoints_) {
     TextureKind bound[kStageCount];
     for (int s = 0; s < kStageCount; ++s) bound[s] = TextureKindOf(state_.textures[s]);
     FfpKey k;
@@ -381,6 +394,7 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
     keyValid_ = true;
     keyFvf_ = fvf;
     keyPoints_ = points;
+    shaderKeyValid_ = false;
     dirty_ &= ~kDirtyKey;
   }
   if (!program_) return false;
@@ -400,6 +414,14 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
   if (!ValidPrimitive(type)) return D3DERR_INVALIDCALL;
   if (primitiveCount == 0) return D3D_OK;
+  if (const VertexShaderObject* vs = CurrentVertexShader()) {
+    const UINT count = VertexCountOf(type, primitiveCount);
+    if (!StreamsHold(*vs, static_cast<uint64_t>(startVertex) + count, false)) return D3DERR_INVALIDCALL;
+    if (!PrepareDraw(0, type)) return D3DERR_DRIVERINTERNALERROR;
+    SetDeclarationLayout(*vs, 0, 0);
+    glDrawArrays(GlPrimitive(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+    return D3D_OK;
+  }
   VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
@@ -417,19 +439,25 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
                                      UINT primitiveCount) {
   if (!ValidPrimitive(type)) return D3DERR_INVALIDCALL;
   if (primitiveCount == 0) return D3D_OK;
-  VertexBuffer* vb = state_.streams[0];
   IndexBuffer* ib = state_.indices;
+  const VertexShaderObject* vs = CurrentVertexShader();
+  VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
-  if (!vb || !ib || stride == 0 || FvfStride(fvf) == 0 || FvfStride(fvf) > stride) return D3DERR_INVALIDCALL;
+  if (!ib || (!vs && (!vb || stride == 0 || FvfStride(fvf) == 0 || FvfStride(fvf) > stride)))
+    return D3DERR_INVALIDCALL;
   const UINT count = VertexCountOf(type, primitiveCount);
   const UINT indexSize = ib->indexSize();
   if ((static_cast<uint64_t>(startIndex) + count) * indexSize > ib->storage().size()) return D3DERR_INVALIDCALL;
   const uint64_t lastVertex = static_cast<uint64_t>(state_.baseVertexIndex) + minIndex + numVertices;
-  if (numVertices == 0 || lastVertex * stride > vb->storage().size() + (stride - FvfStride(fvf)))
+  if (numVertices == 0) return D3DERR_INVALIDCALL;
+  if (vs ? !StreamsHold(*vs, lastVertex, false) : lastVertex * stride > vb->storage().size() + (stride - FvfStride(fvf)))
     return D3DERR_INVALIDCALL;
   if (!PrepareDraw(fvf, type)) return D3DERR_DRIVERINTERNALERROR;
-  SetVertexLayout(vb->storage().glBuffer(), stride, fvf, 0);
+  if (vs)
+    SetDeclarationLayout(*vs, 0, 0);
+  else
+    SetVertexLayout(vb->storage().glBuffer(), stride, fvf, 0);
   if (boundElementBuffer_ != ib->storage().glBuffer()) {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib->storage().glBuffer());
     boundElementBuffer_ = ib->storage().glBuffer();
@@ -445,7 +473,8 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
                                 UINT vertexStreamZeroStride) {
   if (!ValidPrimitive(type) || !pVertexStreamZeroData || vertexStreamZeroStride == 0) return D3DERR_INVALIDCALL;
   const DWORD fvf = state_.vertexShader;
-  if (FvfStride(fvf) == 0 || FvfStride(fvf) > vertexStreamZeroStride) return D3DERR_INVALIDCALL;
+  const VertexShaderObject* vs = CurrentVertexShader();
+  if (!MemoryVerticesFit(vs, fvf, vertexStreamZeroStride)) return D3DERR_INVALIDCALL;
   // Drawing from user memory leaves stream 0 unset.
   BindRef<VertexBuffer>(state_.streams[0], nullptr);
   state_.strides[0] = 0;
@@ -455,7 +484,10 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
   glBindBuffer(GL_ARRAY_BUFFER, upVertexBuffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count) * vertexStreamZeroStride, pVertexStreamZeroData,
                GL_STREAM_DRAW);
-  SetVertexLayout(upVertexBuffer_, vertexStreamZeroStride, fvf, 0);
+  if (vs)
+    SetDeclarationLayout(*vs, upVertexBuffer_, vertexStreamZeroStride);
+  else
+    SetVertexLayout(upVertexBuffer_, vertexStreamZeroStride, fvf, 0);
   glDrawArrays(GlPrimitive(type), 0, static_cast<GLsizei>(count));
   return D3D_OK;
 }
@@ -467,7 +499,8 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     return D3DERR_INVALIDCALL;
   if (indexDataFormat != D3DFMT_INDEX16 && indexDataFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
   const DWORD fvf = state_.vertexShader;
-  if (FvfStride(fvf) == 0 || FvfStride(fvf) > vertexStreamZeroStride) return D3DERR_INVALIDCALL;
+  const VertexShaderObject* vs = CurrentVertexShader();
+  if (!MemoryVerticesFit(vs, fvf, vertexStreamZeroStride)) return D3DERR_INVALIDCALL;
   // Drawing from user memory leaves stream 0 and the indices unset.
   BindRef<VertexBuffer>(state_.streams[0], nullptr);
   state_.strides[0] = 0;
@@ -481,7 +514,10 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   const size_t vertexBytes = (static_cast<size_t>(minVertexIndex) + numVertexIndices) * vertexStreamZeroStride;
   glBindBuffer(GL_ARRAY_BUFFER, upVertexBuffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBytes), pVertexStreamZeroData, GL_STREAM_DRAW);
-  SetVertexLayout(upVertexBuffer_, vertexStreamZeroStride, fvf, 0);
+  if (vs)
+    SetDeclarationLayout(*vs, upVertexBuffer_, vertexStreamZeroStride);
+  else
+    SetVertexLayout(upVertexBuffer_, vertexStreamZeroStride, fvf, 0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, upIndexBuffer_);
   boundElementBuffer_ = upIndexBuffer_;
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count) * indexSize, pIndexData, GL_STREAM_DRAW);

@@ -56,6 +56,8 @@ struct DeviceState {
   UINT baseVertexIndex = 0;
   DWORD vertexShader = 0;
   DWORD pixelShader = 0;
+  float vsConstants[96][4] = {};
+  float psConstants[8][4] = {};
 
   // Drops every texture, stream and index reference.
   void ReleaseBindings();

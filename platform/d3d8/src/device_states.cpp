@@ -324,7 +324,7 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL* pEnable) {
 }
 
 // ---------------------------------------------------------------------------
-// Textures, streams, indices, shaders
+// Textures, streams, indices
 // ---------------------------------------------------------------------------
 
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* pTexture) {
@@ -391,40 +391,6 @@ HRESULT Device::GetIndices(IDirect3DIndexBuffer8** ppIndexData, UINT* pBaseVerte
   if (ib) ib->AddRef();
   *ppIndexData = ib;
   *pBaseVertexIndex = state_.baseVertexIndex;
-  return D3D_OK;
-}
-
-HRESULT Device::SetVertexShader(DWORD handle) {
-  // Only flexible vertex formats are accepted until programmable shaders
-  // exist: their codes have bit 0 clear and a position.
-  if ((handle & 1) || FvfStride(handle) == 0) return D3DERR_INVALIDCALL;
-  if (recording_) {
-    recording_->RecordVertexShader(handle);
-    return D3D_OK;
-  }
-  state_.vertexShader = handle;
-  return D3D_OK;
-}
-
-HRESULT Device::GetVertexShader(DWORD* pHandle) {
-  if (!pHandle) return D3DERR_INVALIDCALL;
-  *pHandle = state_.vertexShader;
-  return D3D_OK;
-}
-
-HRESULT Device::SetPixelShader(DWORD handle) {
-  if (handle != 0) return D3DERR_INVALIDCALL;  // 0 selects the fixed-function stages
-  if (recording_) {
-    recording_->RecordPixelShader(handle);
-    return D3D_OK;
-  }
-  state_.pixelShader = handle;
-  return D3D_OK;
-}
-
-HRESULT Device::GetPixelShader(DWORD* pHandle) {
-  if (!pHandle) return D3DERR_INVALIDCALL;
-  *pHandle = state_.pixelShader;
   return D3D_OK;
 }
 

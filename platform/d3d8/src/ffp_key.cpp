@@ -23,6 +23,7 @@ int FvfTexCoordSize(DWORD fvf, int set) {
 }
 
 UINT FvfStride(DWORD fvf) {
+  if (fvf & 1u) return 0;  // bit 0 marks vertex-shader handles, never a format
   UINT size = 0;
   switch (fvf & D3DFVF_POSITION_MASK) {
     case D3DFVF_XYZ: size = 12; break;

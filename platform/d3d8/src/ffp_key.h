@@ -61,7 +61,8 @@ struct FfpKeyHash {
 
 // Components (1..4) of texture-coordinate set `set` in an FVF code.
 int FvfTexCoordSize(DWORD fvf, int set);
-// Bytes of one vertex of an FVF code; 0 for an invalid code.
+// Bytes of one vertex of an FVF code; 0 for an invalid code (and for any
+// value with bit 0 set, which is a vertex-shader handle).
 UINT FvfStride(DWORD fvf);
 
 // Builds the key for a draw with the given vertex format and primitive.

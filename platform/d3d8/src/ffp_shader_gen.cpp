@@ -102,6 +102,21 @@ bool UsesBumpFromPrevious(const FfpKey& k, int s) {
   return s > 0 && (k.stages[s - 1].colorOp == D3DTOP_BUMPENVMAP || k.stages[s - 1].colorOp == D3DTOP_BUMPENVMAPLUMINANCE);
 }
 
+std::vector<Varying> VaryingsOf(const FfpKey& k) {
+  const FogKind fog = static_cast<FogKind>(k.fogKind);
+  std::vector<Varying> varyings;
+  varyings.push_back({"vec4", "Diffuse", k.flatShade != 0, false});
+  varyings.push_back({"vec4", "Specular", k.flatShade != 0, false});
+  if (fog == FogKind::Vertex || fog == FogKind::SpecularAlpha) varyings.push_back({"float", "Fog", false, false});
+  if (fog == FogKind::Table) {
+    varyings.push_back({"float", "EyeW", false, false});
+    varyings.push_back({"float", "DepthZ", false, true});
+  }
+  for (int s = 0; s < k.stageCount; ++s)
+    if (k.stages[s].sampled && !k.pointSprite) varyings.push_back({"vec4", "Tc" + std::to_string(s), false, false});
+  return varyings;
+}
+
 }  // namespace
 
 FfpSources GenerateFfpSources(const FfpKey& k) {
@@ -119,17 +134,7 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
   const bool needNormal = !k.rhw && (k.lighting || anyGen);
   const bool useGeometry = anyWrap && !k.points;
 
-  std::vector<Varying> varyings;
-  varyings.push_back({"vec4", "Diffuse", k.flatShade != 0, false});
-  varyings.push_back({"vec4", "Specular", k.flatShade != 0, false});
-  if (fog == FogKind::Vertex || fog == FogKind::SpecularAlpha) varyings.push_back({"float", "Fog", false, false});
-  if (fog == FogKind::Table) {
-    varyings.push_back({"float", "EyeW", false, false});
-    varyings.push_back({"float", "DepthZ", false, true});
-  }
-  for (int s = 0; s < k.stageCount; ++s)
-    if (k.stages[s].sampled && !k.pointSprite) varyings.push_back({"vec4", "Tc" + std::to_string(s), false, false});
-
+  const std::vector<Varying> varyings = VaryingsOf(k);
   auto declare = [&](std::ostringstream& o, const char* dir, const char* prefix, const char* suffix) {
     for (const Varying& v : varyings) {
       if (v.flat) o << "flat ";
@@ -350,9 +355,7 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
     }
     if (usesTFactor) f << "uniform vec4 uTFactor;\n";
     if (usesBump) f << "uniform vec4 uBumpMat[8];\nuniform vec2 uBumpLum[8];\n";
-    if (k.alphaFunc) f << "uniform float uAlphaRef;\n";
-    if (fog != FogKind::None) f << "uniform vec3 uFogColor;\n";
-    if (fog == FogKind::Table) f << "uniform vec4 uFogParams;\n" << FogFunction(k.fogMode);
+    f << FfpFragmentTailDeclarations(k);
     f << "void main() {\n";
     f << "  vec4 diffuse = vDiffuse;\n  vec4 specular = vSpecular;\n";
     f << "  vec4 current = diffuse;\n  vec4 temp = vec4(0.0);\n";
@@ -421,22 +424,48 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
     }
     f << "  vec4 color = current;\n";
     if (k.specularEnable) f << "  color.rgb = clamp(color.rgb + specular.rgb, 0.0, 1.0);\n";
-    if (k.alphaFunc) {
-      // The alpha test compares 8-bit values, as the hardware did.
-      static const char* ops[] = {"", "", "<", "==", "<=", ">", "!=", ">="};
-      if (k.alphaFunc == D3DCMP_NEVER)
-        f << "  discard;\n";
-      else
-        f << "  if (!(floor(color.a * 255.0 + 0.5) " << ops[k.alphaFunc] << " uAlphaRef)) discard;\n";
-    }
-    if (fog == FogKind::Vertex || fog == FogKind::SpecularAlpha)
-      f << "  color.rgb = mix(uFogColor, color.rgb, clamp(vFog, 0.0, 1.0));\n";
-    if (fog == FogKind::Table)
-      f << "  color.rgb = mix(uFogColor, color.rgb, FogFactor(" << (k.fogFromW ? "vEyeW" : "vDepthZ") << "));\n";
+    f << FfpFragmentTail(k);
     f << "  oColor = color;\n}\n";
     out.fragment = f.str();
   }
   return out;
+}
+
+std::string FfpVaryingDeclarations(const FfpKey& k, bool output) {
+  std::ostringstream o;
+  for (const Varying& v : VaryingsOf(k)) {
+    if (v.flat) o << "flat ";
+    if (v.noperspective) o << "noperspective ";
+    o << (output ? "out " : "in ") << v.type << " v" << v.name << ";\n";
+  }
+  return o.str();
+}
+
+std::string FfpFragmentTailDeclarations(const FfpKey& k) {
+  const FogKind fog = static_cast<FogKind>(k.fogKind);
+  std::string s;
+  if (k.alphaFunc) s += "uniform float uAlphaRef;\n";
+  if (fog != FogKind::None) s += "uniform vec3 uFogColor;\n";
+  if (fog == FogKind::Table) s += "uniform vec4 uFogParams;\n" + FogFunction(k.fogMode);
+  return s;
+}
+
+std::string FfpFragmentTail(const FfpKey& k) {
+  const FogKind fog = static_cast<FogKind>(k.fogKind);
+  std::ostringstream f;
+  if (k.alphaFunc) {
+    // The alpha test compares 8-bit values, as the hardware did.
+    static const char* ops[] = {"", "", "<", "==", "<=", ">", "!=", ">="};
+    if (k.alphaFunc == D3DCMP_NEVER)
+      f << "  discard;\n";
+    else
+      f << "  if (!(floor(color.a * 255.0 + 0.5) " << ops[k.alphaFunc] << " uAlphaRef)) discard;\n";
+  }
+  if (fog == FogKind::Vertex || fog == FogKind::SpecularAlpha)
+    f << "  color.rgb = mix(uFogColor, color.rgb, clamp(vFog, 0.0, 1.0));\n";
+  if (fog == FogKind::Table)
+    f << "  color.rgb = mix(uFogColor, color.rgb, FogFactor(" << (k.fogFromW ? "vEyeW" : "vDepthZ") << "));\n";
+  return f.str();
 }
 
 }  // namespace d3d8

@@ -17,4 +17,13 @@ struct FfpSources {
 
 FfpSources GenerateFfpSources(const FfpKey& key);
 
+// The varyings between the vertex and fragment programs of `key`, declared
+// as outputs or inputs (names "vDiffuse", "vSpecular", "vFog", "vEyeW",
+// "vDepthZ", "vTc<stage>").
+std::string FfpVaryingDeclarations(const FfpKey& key, bool output);
+// The end of a fragment program that leaves its colour in `color`: alpha
+// test and fog blending; and the uniforms it needs.
+std::string FfpFragmentTailDeclarations(const FfpKey& key);
+std::string FfpFragmentTail(const FfpKey& key);
+
 }  // namespace d3d8

@@ -23,6 +23,7 @@ const UniformName kUniforms[kUniformCount] = {
     {"uFogParams", kGroupFog},        {"uFogColor", kGroupFog},           {"uTexMat", kGroupTexMatrix},
     {"uTFactor", kGroupPixel},        {"uBumpMat", kGroupPixel},          {"uBumpLum", kGroupPixel},
     {"uAlphaRef", kGroupPixel},       {"uPointParams", kGroupPoint},      {"uPointScale", kGroupPoint},
+    {"uClipFix", kGroupViewport},     {"uC", kGroupVsConst},              {"uPC", kGroupPsConst},
 };
 
 GLuint CompileShader(GLenum type, const std::string& source) {
@@ -35,7 +36,7 @@ GLuint CompileShader(GLenum type, const std::string& source) {
   if (!ok) {
     char log[2048] = {};
     glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    std::fprintf(stderr, "d3d8: fixed-function shader failed to compile:\n%s\n%s\n", log, text);
+    std::fprintf(stderr, "d3d8: shader failed to compile:\n%s\n%s\n", log, text);
     glDeleteShader(shader);
     return 0;
   }
@@ -54,9 +55,15 @@ ProgramCache::~ProgramCache() {
 FfpProgram* ProgramCache::Get(const FfpKey& key) {
   auto it = programs_.find(key);
   if (it != programs_.end()) return it->second.get();
-
   ++compiles_;
-  FfpSources src = GenerateFfpSources(key);
+  std::unique_ptr<FfpProgram> program = LinkProgram(GenerateFfpSources(key));
+  // A failure is remembered too, so the key is not compiled again every draw.
+  FfpProgram* result = program.get();
+  programs_.emplace(key, std::move(program));
+  return result;
+}
+
+std::unique_ptr<FfpProgram> LinkProgram(const FfpSources& src) {
   auto prog = std::make_unique<FfpProgram>();
   GLuint vs = CompileShader(GL_VERTEX_SHADER, src.vertex);
   GLuint gs = src.geometry.empty() ? 0 : CompileShader(GL_GEOMETRY_SHADER, src.geometry);
@@ -73,7 +80,7 @@ FfpProgram* ProgramCache::Get(const FfpKey& key) {
     if (!linked) {
       char log[2048] = {};
       glGetProgramInfoLog(p, sizeof log, nullptr, log);
-      std::fprintf(stderr, "d3d8: fixed-function program failed to link:\n%s\n", log);
+      std::fprintf(stderr, "d3d8: program failed to link:\n%s\n", log);
       glDeleteProgram(p);
       ok = false;
     } else {
@@ -83,11 +90,7 @@ FfpProgram* ProgramCache::Get(const FfpKey& key) {
   if (vs) glDeleteShader(vs);
   if (gs) glDeleteShader(gs);
   if (fs) glDeleteShader(fs);
-  if (!ok) {
-    // Remember the failure so the key is not compiled again every draw.
-    programs_.emplace(key, nullptr);
-    return nullptr;
-  }
+  if (!ok) return nullptr;
   for (int i = 0; i < kUniformCount; ++i) {
     prog->location[i] = glGetUniformLocation(prog->program, kUniforms[i].name);
     if (prog->location[i] < 0) {
@@ -104,9 +107,7 @@ FfpProgram* ProgramCache::Get(const FfpKey& key) {
     GLint loc = glGetUniformLocation(prog->program, name.c_str());
     if (loc >= 0) glUniform1i(loc, s);
   }
-  FfpProgram* result = prog.get();
-  programs_.emplace(key, std::move(prog));
-  return result;
+  return prog;
 }
 
 }  // namespace d3d8

@@ -23,6 +23,8 @@ enum UniformGroup : int {
   kGroupTexMatrix,
   kGroupPixel,
   kGroupPoint,
+  kGroupVsConst,
+  kGroupPsConst,
   kGroupCount
 };
 
@@ -54,6 +56,9 @@ enum UniformId : int {
   kUAlphaRef,
   kUPointParams,
   kUPointScale,
+  kUClipFix,
+  kUVsConst,
+  kUPsConst,
   kUniformCount
 };
 
@@ -83,5 +88,10 @@ class ProgramCache {
 };
 
 UniformGroup GroupOf(UniformId id);
+
+struct FfpSources;
+// Compiles and links the sources and looks up the uniforms; NULL when that
+// fails (the reason is written to stderr).
+std::unique_ptr<FfpProgram> LinkProgram(const FfpSources& src);
 
 }  // namespace d3d8

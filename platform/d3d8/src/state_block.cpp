@@ -1,5 +1,7 @@
 #include "state_block.h"
 
+#include <cstring>
+
 #include "buffers.h"
 #include "device.h"
 #include "base_texture.h"
@@ -58,6 +60,7 @@ void StateBlock::Select(D3DSTATEBLOCKTYPE type, const DeviceState& current) {
     for (int st = 0; st < kStageCount; ++st)
       for (int t = 1; t < kStageStateCount; ++t) stageStates_.set(st * kStageStateCount + t);
     pixelShader_ = true;
+    psConstants_.set();
   }
   if (vertex) {
     for (DWORD s : kVertexRenderStates) renderStates_.set(s);
@@ -66,6 +69,7 @@ void StateBlock::Select(D3DSTATEBLOCKTYPE type, const DeviceState& current) {
       stageStates_.set(st * kStageStateCount + D3DTSS_TEXTURETRANSFORMFLAGS);
     }
     vertexShader_ = true;
+    vsConstants_.set();
     // The lights that exist when the block is made.
     for (const auto& [index, slot] : current.lights) {
       LightEntry& e = lights_[index];
@@ -138,6 +142,16 @@ void StateBlock::RecordPixelShader(DWORD handle) {
   values_.pixelShader = handle;
 }
 
+void StateBlock::RecordVertexConstant(DWORD reg, const float* value) {
+  vsConstants_.set(reg);
+  std::memcpy(values_.vsConstants[reg], value, 16);
+}
+
+void StateBlock::RecordPixelConstant(DWORD reg, const float* value) {
+  psConstants_.set(reg);
+  std::memcpy(values_.psConstants[reg], value, 16);
+}
+
 void StateBlock::Capture(const DeviceState& c) {
   for (int i = 0; i < kRenderStateCount; ++i)
     if (renderStates_.test(i)) values_.renderStates[i] = c.renderStates[i];
@@ -167,6 +181,10 @@ void StateBlock::Capture(const DeviceState& c) {
   }
   if (vertexShader_) values_.vertexShader = c.vertexShader;
   if (pixelShader_) values_.pixelShader = c.pixelShader;
+  for (int i = 0; i < 96; ++i)
+    if (vsConstants_.test(i)) std::memcpy(values_.vsConstants[i], c.vsConstants[i], 16);
+  for (int i = 0; i < 8; ++i)
+    if (psConstants_.test(i)) std::memcpy(values_.psConstants[i], c.psConstants[i], 16);
 }
 
 void StateBlock::Apply(Device& d) const {
@@ -196,6 +214,10 @@ void StateBlock::Apply(Device& d) const {
   if (indices_) d.SetIndices(values_.indices, values_.baseVertexIndex);
   if (vertexShader_ && values_.vertexShader) d.SetVertexShader(values_.vertexShader);
   if (pixelShader_) d.SetPixelShader(values_.pixelShader);
+  for (int i = 0; i < 96; ++i)
+    if (vsConstants_.test(i)) d.SetVertexShaderConstant(static_cast<DWORD>(i), values_.vsConstants[i], 1);
+  for (int i = 0; i < 8; ++i)
+    if (psConstants_.test(i)) d.SetPixelShaderConstant(static_cast<DWORD>(i), values_.psConstants[i], 1);
 }
 
 // ---------------------------------------------------------------------------

@@ -32,6 +32,8 @@ class StateBlock {
   void RecordIndices(IndexBuffer* ib, UINT baseVertexIndex);
   void RecordVertexShader(DWORD handle);
   void RecordPixelShader(DWORD handle);
+  void RecordVertexConstant(DWORD reg, const float* value);
+  void RecordPixelConstant(DWORD reg, const float* value);
 
   void Capture(const DeviceState& current);
   void Apply(Device& device) const;
@@ -49,6 +51,8 @@ class StateBlock {
   std::bitset<kTransformSlotCount> transforms_;
   std::bitset<kStageCount> textures_;
   std::bitset<kStreamCount> streams_;
+  std::bitset<96> vsConstants_;
+  std::bitset<8> psConstants_;
   bool viewport_ = false, material_ = false, indices_ = false, vertexShader_ = false, pixelShader_ = false;
   std::map<DWORD, LightEntry> lights_;
   DeviceState values_;  // only the selected entries are meaningful
