@@ -11,8 +11,9 @@
 namespace d3d8 {
 
 HRESULT Device::CreateVertexShader(const DWORD* pDeclaration, const DWORD* pFunction, DWORD* pHandle, DWORD usage) {
-  if (!pHandle || !pDeclaration || !pFunction) return D3DERR_INVALIDCALL;
+  if (!pHandle) return D3DERR_INVALIDCALL;
   *pHandle = 0;
+  if (!pDeclaration || !pFunction) return D3DERR_INVALIDCALL;
   (void)usage;  // every shader runs on the GPU; software processing needs no separate path
   auto shader = std::make_unique<VertexShaderObject>();
   std::string error;
@@ -86,8 +87,9 @@ HRESULT Device::GetVertexShaderConstant(DWORD reg, void* pConstantData, DWORD co
 }
 
 HRESULT Device::CreatePixelShader(const DWORD* pFunction, DWORD* pHandle) {
-  if (!pHandle || !pFunction) return D3DERR_INVALIDCALL;
+  if (!pHandle) return D3DERR_INVALIDCALL;
   *pHandle = 0;
+  if (!pFunction) return D3DERR_INVALIDCALL;
   auto shader = std::make_unique<PixelShaderObject>();
   std::string error;
   if (!ReadShaderCode(pFunction, true, &shader->code, &error)) return D3DERR_INVALIDCALL;

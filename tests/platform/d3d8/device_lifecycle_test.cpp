@@ -291,8 +291,8 @@ TEST_F(DeviceLifecycleTest, ShadersAnswerACleanFailure) {
   EXPECT_EQ(device_->SetPixelShader(7), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetVertexShader(5), D3DERR_INVALIDCALL);
   float c[4] = {};
-  EXPECT_EQ(device_->SetVertexShaderConstant(0, c, 1), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->SetPixelShaderConstant(0, c, 1), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetVertexShaderConstant(96, c, 1), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetPixelShaderConstant(8, c, 1), D3DERR_INVALIDCALL);
 }
 
 TEST_F(DeviceLifecycleTest, FrontBufferHoldsThePresentedFrame) {
