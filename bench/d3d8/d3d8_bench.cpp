@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   if (layer > 0 && gl > 0)
     std::printf("Direct3D 8 layer at %.3f of the plain OpenGL frame rate (%.1f vs %.1f frames/s)\n", gl / layer,
                 1.0 / layer, 1.0 / gl);
-  const double shaders = reporter.SecondsPerFrame("BM_Direct3D8Shaders");
+  const double shaders = reporter.Seconds("BM_Direct3D8Shaders");
   if (shaders > 0 && gl > 0)
     std::printf("Translated vs.1.1 and ps.1.1 shaders at %.3f of the hand-written GLSL frame rate (%.1f vs %.1f "
                 "frames/s)\n", gl / shaders, 1.0 / shaders, 1.0 / gl);
