@@ -19,6 +19,7 @@ class EngineInterface;
 class Orn_Channel;
 class ShaderEffect;
 class Vel_DX8_DirectGraphicsChannel;
+class Vel_DX8_ParticleObject;
 class Vel_DX8_PixelShaderSurface;
 
 struct WaterDrop {
@@ -64,6 +65,10 @@ class WaterSimulation {
   virtual void SetSimulationStates();
   virtual HRESULT DoSingleTimeStep();
   virtual void AddDrop(float x, float y, float strength);
+  // Drops for each particle of `particles` that crossed the surface's mesh
+  // from the front since the previous frame, which is bounced off it (the
+  // first argument is not read).
+  virtual void CollideParticles(int, Vel_DX8_ParticleObject* particles);
   virtual void RenderDrops();
   virtual void ApplyMask();
   virtual HRESULT BuildNormalMap();
@@ -76,7 +81,7 @@ class WaterSimulation {
   // The smoothed height the next step reads.
   IDirect3DTexture8* GetHeightMap();
   bool IsReady() const { return ready; }
-  size_t PendingDrops() const { return drops.size(); }
+  const std::vector<WaterDrop>& Drops() const { return drops; }
 
   EngineInterface* engine;
 

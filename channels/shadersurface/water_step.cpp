@@ -245,5 +245,3 @@ HRESULT WaterSimulation::BuildNormalMap() {
 }
 
 void WaterSimulation::AddDrop(float x, float y, float strength) { drops.push_back({x, y, strength}); }
-
-void WaterSimulation::CollideLinkedParticles() {}

@@ -3,6 +3,7 @@
 // passes' sampling, and a device reset leaves nothing behind and starts the
 // water again from its mask.
 #include "image_effect_fixture.h"
+#include "particle/vel_dx8_particle_object.h"
 #include "water_effect.h"
 #include "water_simulation.h"
 
@@ -38,7 +39,7 @@ TEST_F(WaterTest, StillWaterStaysFlatForAThousandSteps) {
   simulation->AddDrop(0.5f, 0.5f, 0);
   simulation->AddDrop(0.5f, 0.5f, std::nanf(""));
   Steps(1000);
-  EXPECT_EQ(simulation->PendingDrops(), 0u);
+  EXPECT_EQ(simulation->Drops().size(), 0u);
   EXPECT_TRUE(TexelsNear(Height(), Texels(64 * 32, Grey(0x80)), 1));
   EXPECT_TRUE(TexelsNear(Normals(), Texels(64 * 32, 0xFF8080FFu), 1));
   // The diagonal neighbours of the first force pass lie two texels along
@@ -53,7 +54,7 @@ TEST_F(WaterTest, OneDropSpreadsSymmetrically) {
   if (!Start(kSize, kSize)) GTEST_SKIP() << "the graphics layer runs no shaders";
   simulation->AddDrop(0.5f, 0.5f, 8);
   Steps(1);
-  EXPECT_EQ(simulation->PendingDrops(), 0u);
+  EXPECT_EQ(simulation->Drops().size(), 0u);
   // The stamp: 8 x 8 texels about the corner between texels 31 and 32.
   Texels h = Height();
   ASSERT_EQ(h.size(), static_cast<size_t>(kSize * kSize));
@@ -105,6 +106,43 @@ TEST_F(WaterTest, ADeviceResetReleasesEverythingAndStartsFromTheMask) {
   EXPECT_TRUE(TexelsNear(Height(), waves, 0));
   ExpectNoLayerError();
   EXPECT_EQ(LiveReferences(), held);
+}
+
+TEST_F(WaterTest, AParticleCrossingFromTheFrontMakesAMirroredDropAndBounces) {
+  // The pixel-aligned quad at depth 0.5 faces the viewer (normal -z); u and
+  // v are 0.25 at (-0.5 - h, 0.5 + h).
+  Vel_DX8_PixelShaderSurface* surface = PixelSurface(-1);
+  auto* emitter = Create<Vel_DX8_ObjectDataChannel>(vel::kObjectDataType);
+  emitter->SetVertexCount(3);
+  emitter->SetVertexPositionUse(true);
+  auto* particles = Create<Vel_DX8_ParticleObject>(vel::kParticleType);
+  ASSERT_TRUE(Link(particles, emitter, 0));
+  particles->CreateParticleObject();
+  ASSERT_EQ(particles->GetParticleCount(), 3);
+  const float h = 1.0f / kSize, x = -0.5f - h, y = 0.5f + h;
+  // Into the front face; out through it from behind; beside the quad.
+  const D3DXVECTOR3 paths[3][2] = {{{x, y, 0.4f}, {x, y, 0.6f}}, {{x, y, 0.6f}, {x, y, 0.4f}}, {{3, y, 0.4f}, {3, y, 0.6f}}};
+  for (int i = 0; i < 3; ++i) {
+    ParticlesExplodeInfo* p = particles->GetParticle(i);
+    p->born = true;
+    p->previousPosition = paths[i][0];
+    p->position = paths[i][1];
+  }
+  const D3DXVECTOR3 untouched = particles->GetParticle(1)->origin;
+  WaterSimulation simulation;
+  simulation.engine = engine;
+  simulation.SetSurface(surface);
+  simulation.SetDeviceChannel(Device());
+  simulation.CollideParticles(0, particles);
+  ASSERT_EQ(simulation.Drops().size(), 1u);
+  EXPECT_NEAR(simulation.Drops()[0].x, 0.75f, 1e-4);
+  EXPECT_NEAR(simulation.Drops()[0].y, 0.25f, 1e-4);
+  EXPECT_FLOAT_EQ(simulation.Drops()[0].strength, 10.0f);
+  // The particle that made it starts again where it hit, heading back out
+  // of the water; the others were not touched.
+  EXPECT_NEAR(particles->GetParticle(0)->origin.z, 0.5f, 1e-4);
+  EXPECT_LT(particles->GetParticle(0)->velocity.z, 0);
+  EXPECT_EQ(particles->GetParticle(1)->origin, untouched);
 }
 
 }  // namespace
