@@ -106,6 +106,8 @@ bool MakeSceneDemo(EngineInterface* engine, const std::filesystem::path& dir) {
   AddCameraOnPath(demo);
   AddLights(demo);
   AddTexturedObjects(demo);
+  AddPrimitives(demo);
+  AddFountain(demo);
   AddGlassPane(demo);
   AddCameraSteering(demo);
   AddPickedBeacons(demo);

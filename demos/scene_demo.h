@@ -63,6 +63,8 @@ void AddCameraOnPath(SceneDemo& demo);
 void AddLights(SceneDemo& demo);
 void AddTexturedObjects(SceneDemo& demo);
 void AddGlassPane(SceneDemo& demo);
+void AddPrimitives(SceneDemo& demo);
+void AddFountain(SceneDemo& demo);
 void AddCameraSteering(SceneDemo& demo);
 void AddPickedBeacons(SceneDemo& demo);
 void AddCaption(SceneDemo& demo);
