@@ -1,5 +1,6 @@
 // The engine the group-file fuzz target and its seed maker run on: the build's
-// installation tree with the standard channels and the demo frame-log channel.
+// installation tree with the standard and drawing channels, the demo plug-ins
+// and the bundled demo projects.
 #pragma once
 
 #include "engine_interface.h"

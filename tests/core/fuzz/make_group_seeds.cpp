@@ -8,6 +8,19 @@
 #include <cstring>
 #include <string>
 
+namespace {
+// The scene channel first: its one slot takes any number of links.
+const char* const kDrawingTypes[] = {
+    "DFE3DAB7-1F21-4F2A-BD76-A467B1115308", "A17B3E96-F20C-4D85-B3C9-6E41D2A0F857",
+    "8D25C9A0-F1E7-4B63-A948-3E0D6B72C5F1", "D04E7F19-8B62-4C3A-A5D0-92F6E13B7C84",
+    "94E0B5C3-1A7F-4C28-8D56-E2B41F09A7C4", "E93A5D17-06C4-4F2B-8C71-B5D48A29E063",
+    "5E1A7C20-3B4D-4E61-9A2F-70C3D18B4E05", "41C8A2F7-E5B9-4D06-9F3E-07A6C5D1B948",
+    "5C07A9E8-B2D4-4F61-A3E5-8D1F46C02B97", "62E1D9A4-5B08-4C7F-9E23-A4F7B10C58D6",
+    "1E9B4C73-D58A-4206-B7F1-6A3C02E8D95B", "7D4F1A06-C9E3-4B85-A2D7-F05B8C631E4A",
+    "C2A95E18-0B7D-4F36-8D41-95E3A7C06F2B", "7F0C4D21-E83A-4B97-A6D5-2C91F8E04B63",
+    "58C2A19F-0D76-4E3B-A4F8-C91E07B36D52", "5B2A43FC-4685-42A5-8BE0-8C71BA7C4170"};
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: make_group_seeds <directory>\n");
@@ -61,6 +74,24 @@ int main(int argc, char** argv) {
   if (pick && object) pick->SetChild(object, -1, 0);
   if (userInput) input->SetStartChannel(userInput->GetChannelIDIndexNr());
   save(input, "input.grp");
+
+  // One channel of every drawing and standard type with its default record,
+  // each linked under the first, so the loader reads every plug-in's chunks.
+  Orn_ChannelGroup* drawing = engine->CreateNewGroup("Drawing", false, -1);
+  Orn_Channel* root = nullptr;
+  for (const char* type : kDrawingTypes) {
+    Orn_Channel* channel = engine->InitChannelFromType(GuidLiteral(type), drawing, true);
+    if (!channel) continue;
+    if (root) root->SetChild(channel, -1, 0);
+    else root = channel;
+  }
+  save(drawing, "drawing.grp");
+
+  // The bundled scene demo: a whole project's records, textures and meshes.
+  const std::filesystem::path scene = std::filesystem::path(KELVANE_DIST_DIR) / "demos" / "scene" / "start.grp";
+  std::error_code ignored;
+  std::filesystem::copy_file(scene, std::filesystem::path(argv[1]) / "scene.grp",
+                             std::filesystem::copy_options::overwrite_existing, ignored);
 
   engine->ext->Release();
   delete engine;

@@ -1,0 +1,152 @@
+#include "engine_scene.h"
+
+#include "camera/vel_dx8_camera_channel.h"
+#include "demo_images.h"
+#include "demo_meshes.h"
+#include "device/vel_dx8_direct_graphics_channel.h"
+#include "light/vel_dx8_light_instance_channel.h"
+#include "material/material_channel.h"
+#include "matrixvalue/vel_matrix_channel.h"
+#include "object/vel_dx8_object_channel.h"
+#include "objectdata/vel_dx8_object_data_channel.h"
+#include "scene/vel_scene_channel.h"
+#include "surface/vel_dx8_surface_channel.h"
+#include "texture/vel_dx8_texture.h"
+#include "vel_child_access.h"
+#include "vel_type_guids.h"
+#include "win32/window.h"
+#include "workloads.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace scenebench {
+namespace {
+
+constexpr const char* kWindowClass = "KelvaneSceneBench";
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+template <class T>
+T* Make(EngineInterface* engine, Orn_ChannelGroup* group, const GUID& type) {
+  return vel::As<T>(engine->InitChannelFromType(type, group, false), type);
+}
+
+}  // namespace
+
+bool EngineScene::Init() {
+  const std::string registry = (std::filesystem::temp_directory_path() / "kelvane-bench-registry").string();
+  setenv("KELVANE_REGISTRY", registry.c_str(), 1);
+  WNDCLASSEXA c{};
+  c.cbSize = sizeof c;
+  c.lpfnWndProc = WindowProc;
+  c.hInstance = GetModuleHandleA(nullptr);
+  c.lpszClassName = kWindowClass;
+  RegisterClassExA(&c);
+  HWND window = CreateWindowExA(0, kWindowClass, "Kelvane scene benchmark", WS_POPUP, 0, 0, kSize, kSize, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!window) return false;
+  ShowWindow(window, SW_SHOW);
+  window_ = window;
+
+  engine_ = new EngineInterface;
+  engine_->ext->SetInstallDir(KELVANE_DIST_DIR);
+  engine_->ext->SetKelvaneRegKey("Software\\KelvaneBench");
+  if (!engine_->ext->InitEngine(GetModuleHandleA(nullptr), kWindowClass)) return false;
+  engine_->ext->SetWindowHandle(window);
+  const std::string demo = std::string(KELVANE_DIST_DIR) + "/demos/scene/start.grp";
+  demo_ = engine_->LoadChannelGroup(demo.c_str(), "Demo");
+  return demo_ && BuildBoxes();
+}
+
+bool EngineScene::BuildBoxes() {
+  EngineInterface* e = engine_;
+  boxes_ = e->CreateNewGroup("Boxes", false, 0);
+  auto* scene = Make<Vel_SceneChannel>(e, boxes_, vel::kSceneType);
+  auto* camera = Make<Vel_DX8_CameraChannel>(e, boxes_, vel::kCameraType);
+  auto* placement = Make<Vel_MatrixChannel>(e, boxes_, vel::kMatrixType);
+  auto* sun = Make<Vel_DX8_LightInstanceChannel>(e, boxes_, vel::kLightType);
+  auto* sunPlacement = Make<Vel_MatrixChannel>(e, boxes_, vel::kMatrixType);
+  auto* mesh = Make<Vel_DX8_ObjectDataChannel>(e, boxes_, vel::kObjectDataType);
+  auto* material = Make<MaterialChannel>(e, boxes_, vel::kMaterialType);
+  auto* texture = Make<Vel_DX8_Texture>(e, boxes_, vel::kTextureType);
+  if (!scene || !camera || !placement || !sun || !sunPlacement || !mesh || !material || !texture) return false;
+  scene->SetClearColor(0xFF8CA6BF);
+
+  // The camera placed where BoxView looks from, with fog.
+  D3DXMATRIX view = BoxView(), cameraMatrix;
+  D3DXMatrixInverse(&cameraMatrix, nullptr, &view);
+  placement->SetMatrix(cameraMatrix);
+  camera->SetChild(placement, -1, Vel_DX8_CameraChannel::kCameraMatrixSlot);
+  camera->SetUseFog(true);
+  camera->SetFogStart(20.0f);
+  camera->SetFogEnd(80.0f);
+  camera->SetFogColor(0xBFA68C);
+  scene->SetChild(camera, -1, Vel_SceneChannel::kChildrenSlot);
+
+  // The demo's sun, without the lamp.
+  D3DXMATRIX pitch, yaw;
+  D3DXMatrixRotationX(&pitch, 0.85f);
+  D3DXMatrixRotationY(&yaw, -0.7f);
+  sunPlacement->SetMatrix(pitch * yaw);
+  sun->SetChild(sunPlacement, -1, Vel_DX8_LightInstanceChannel::kPlacementSlot);
+  sun->SetVectorValue(Vel_DX8_LightInstanceChannel::kDiffuseSlot, {0.66f, 0.61f, 0.52f});
+  sun->SetVectorValue(Vel_DX8_LightInstanceChannel::kAmbientSlot, {0.20f, 0.22f, 0.28f});
+  scene->SetChild(sun, -1, Vel_SceneChannel::kChildrenSlot);
+
+  demos::FillMesh(mesh, demos::Box(1.0f, 1.0f, 1.0f));
+  D3DMATERIAL8 m{};
+  m.Diffuse = m.Ambient = {1, 1, 1, 1};
+  material->SetMaterial(m);
+  const std::vector<char> crate = demos::ReadFileBytes(std::string(KELVANE_DIST_DIR) + "/demos/scene/crate.jpg");
+  texture->LoadTextureFromMemoryAndCopyBuffer(crate.data(), static_cast<int>(crate.size()));
+
+  for (int i = 0; i < kBoxCount; ++i) {
+    auto* object = Make<Vel_DX8_ObjectChannel>(e, boxes_, vel::kObjectType);
+    auto* matrix = Make<Vel_MatrixChannel>(e, boxes_, vel::kMatrixType);
+    auto* surface = Make<Vel_DX8_SurfaceChannel>(e, boxes_, vel::kSurfaceType);
+    if (!object || !matrix || !surface) return false;
+    matrix->SetMatrix(BoxWorld(i));
+    object->SetChild(matrix, -1, 0);
+    surface->SetChild(mesh, -1, Vel_DX8_SurfaceChannel::kObjectDataSlot);
+    surface->SetChild(material, -1, Vel_DX8_SurfaceChannel::kMaterialSlot);
+    surface->SetChild(texture, -1, Vel_DX8_SurfaceChannel::kTexturesSlot);
+    object->SetChild(surface, -1, 2);
+    scene->SetChild(object, -1, Vel_SceneChannel::kChildrenSlot);
+  }
+  scene->SetChild(sun, -1, Vel_SceneChannel::kChildrenSlot);
+  boxes_->SetStartChannel(scene->GetChannelIDIndexNr());
+  return true;
+}
+
+void EngineScene::Frame(Orn_ChannelGroup* group) {
+  engine_->ext->IncreaseTreeCount();
+  group->CallStartChannel();
+}
+
+void EngineScene::DemoFrame() { Frame(demo_); }
+void EngineScene::BoxesFrame() { Frame(boxes_); }
+
+D3DXMATRIX EngineScene::Projection() {
+  auto* device = vel::As<Vel_DX8_DirectGraphicsChannel>(engine_->GetUniqueChannel(vel::kDeviceType, nullptr),
+                                                        vel::kDeviceType);
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  return device ? device->GetProjectionMatrix() : m;
+}
+
+void EngineScene::Shutdown() {
+  if (engine_) {
+    engine_->ext->Release();
+    delete engine_;
+    engine_ = nullptr;
+  }
+  if (window_) DestroyWindow(static_cast<HWND>(window_));
+  window_ = nullptr;
+}
+
+}  // namespace scenebench

@@ -1,0 +1,36 @@
+// The benchmark's workloads run by the engine: an engine on the build's
+// installation with an off-screen window, the "scene" demo loaded from its
+// group file, and the field of boxes made as a group of channels (a scene, a
+// camera with fog, a sun, and per box a 3D object with its own matrix and
+// surface over one shared box mesh, material and texture).
+#pragma once
+
+#include "engine_interface.h"
+#include "orn_channel_group.h"
+
+#include <d3dx8/d3dx8math.h>
+
+namespace scenebench {
+
+class EngineScene {
+ public:
+  bool Init();
+  void Shutdown();
+  // One engine frame of the demo or of the boxes: the tree count advanced
+  // and the group's start channel (its scene) called.
+  void DemoFrame();
+  void BoxesFrame();
+  // The projection the cameras set (valid after a frame).
+  D3DXMATRIX Projection();
+
+ private:
+  bool BuildBoxes();
+  void Frame(Orn_ChannelGroup* group);
+
+  EngineInterface* engine_ = nullptr;
+  void* window_ = nullptr;
+  Orn_ChannelGroup* demo_ = nullptr;
+  Orn_ChannelGroup* boxes_ = nullptr;
+};
+
+}  // namespace scenebench

@@ -1,0 +1,318 @@
+#include "gl_scene.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/glcorearb.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "demo_images.h"
+#include "demo_meshes.h"
+#include "workloads.h"
+
+namespace scenebench {
+namespace {
+
+// The fixed-function lighting of the graphics layer: emissive + ambient +
+// diffuse of a directional light and an attenuated point light with a
+// range, computed per vertex in camera space; linear fog by camera depth.
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 aPos;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aUv;
+uniform mat4 uWorld, uView, uProj;
+uniform vec3 uSunDir, uSunColor, uAmbient, uLampPos, uLampColor;
+uniform vec4 uLampAtt;
+uniform vec4 uDiffuse;
+uniform vec3 uEmissive;
+uniform vec2 uFog;
+out vec4 vColor;
+out vec2 vUv;
+out float vFog;
+void main() {
+  vec4 p = uView * (uWorld * vec4(aPos, 1.0));
+  gl_Position = uProj * p;
+  vec3 n = normalize(mat3(uView) * (mat3(uWorld) * aNormal));
+  vec3 lit = uDiffuse.rgb * uSunColor * max(dot(n, -uSunDir), 0.0);
+  vec3 toLamp = uLampPos - p.xyz;
+  float d = length(toLamp);
+  float att = d > uLampAtt.w ? 0.0 : 1.0 / max(uLampAtt.x + uLampAtt.y * d + uLampAtt.z * d * d, 1e-6);
+  lit += att * uDiffuse.rgb * uLampColor * max(dot(n, toLamp / max(d, 1e-6)), 0.0);
+  vColor = clamp(vec4(uEmissive + uAmbient + lit, uDiffuse.a), 0.0, 1.0);
+  vUv = aUv;
+  vFog = clamp((uFog.y - p.z) / (uFog.y - uFog.x), 0.0, 1.0);
+}
+)";
+
+const char* kFragmentShader = R"(#version 330 core
+in vec4 vColor;
+in vec2 vUv;
+in float vFog;
+uniform sampler2D uTex;
+uniform int uTextured;
+uniform vec3 uFogColor;
+out vec4 oColor;
+void main() {
+  vec4 c = uTextured != 0 ? texture(uTex, vUv) * vColor : vColor;
+  oColor = vec4(mix(uFogColor, c.rgb, vFog), c.a);
+}
+)";
+
+unsigned Compile(GLenum type, const char* src) {
+  GLuint s = glCreateShader(type);
+  glShaderSource(s, 1, &src, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024];
+    glGetShaderInfoLog(s, sizeof log, nullptr, log);
+    std::fprintf(stderr, "plain OpenGL shader: %s\n", log);
+  }
+  return s;
+}
+
+D3DXMATRIX Placed(float x, float y, float z, float yaw, float scale = 1.0f) {
+  D3DXMATRIX size, turn, move;
+  D3DXMatrixScaling(&size, scale, scale, scale);
+  D3DXMatrixRotationY(&turn, yaw);
+  D3DXMatrixTranslation(&move, x, y, z);
+  return size * turn * move;
+}
+
+}  // namespace
+
+GlScene::Mesh GlScene::Upload(const void* meshData) {
+  const auto& data = *static_cast<const demos::MeshData*>(meshData);
+  std::vector<float> interleaved;
+  for (size_t i = 0; i < data.positions.size(); ++i) {
+    const D3DXVECTOR3 &p = data.positions[i], &n = data.normals[i];
+    interleaved.insert(interleaved.end(), {p.x, p.y, p.z, n.x, n.y, n.z, data.uvs[i].x, data.uvs[i].y});
+  }
+  Mesh m;
+  glGenVertexArrays(1, &m.vao);
+  glBindVertexArray(m.vao);
+  glGenBuffers(1, &m.vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, m.vbo);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(interleaved.size() * 4), interleaved.data(), GL_STATIC_DRAW);
+  glGenBuffers(1, &m.ibo);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m.ibo);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.indices.size() * 2), data.indices.data(),
+               GL_STATIC_DRAW);
+  for (GLuint a = 0; a < 3; ++a) glEnableVertexAttribArray(a);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 32, nullptr);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(12));
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(24));
+  m.indexCount = static_cast<int>(data.indices.size());
+  return m;
+}
+
+unsigned GlScene::Texture(const void* picture) {
+  const auto& p = *static_cast<const demos::Picture*>(picture);
+  GLuint t = 0;
+  glGenTextures(1, &t);
+  glBindTexture(GL_TEXTURE_2D, t);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(p.width), static_cast<GLsizei>(p.height), 0, GL_BGRA,
+               GL_UNSIGNED_BYTE, p.texels.data());
+  glGenerateMipmap(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  return t;
+}
+
+bool GlScene::Init(const D3DXMATRIX& projection) {
+  projection_ = projection;
+  auto getPlatformDisplay =
+      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  EGLDisplay dpy = EGL_NO_DISPLAY;
+  if (getPlatformDisplay) dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) {
+    dpy = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) return false;
+  }
+  eglBindAPI(EGL_OPENGL_API);
+  const EGLint cfgAttribs[] = {EGL_SURFACE_TYPE, EGL_DONT_CARE, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+  EGLConfig cfg;
+  EGLint n = 0;
+  if (!eglChooseConfig(dpy, cfgAttribs, &cfg, 1, &n) || n == 0) return false;
+  const EGLint ctxAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+  EGLContext ctx = eglCreateContext(dpy, cfg, EGL_NO_CONTEXT, ctxAttribs);
+  if (ctx == EGL_NO_CONTEXT || !eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, ctx)) return false;
+  display_ = dpy;
+  context_ = ctx;
+
+  program_ = glCreateProgram();
+  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader), fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
+  glAttachShader(program_, vs);
+  glAttachShader(program_, fs);
+  glLinkProgram(program_);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  glUseProgram(program_);
+  auto loc = [this](const char* name) { return glGetUniformLocation(program_, name); };
+  locWorld_ = loc("uWorld"), locView_ = loc("uView"), locProj_ = loc("uProj");
+  locSunDir_ = loc("uSunDir"), locSunColor_ = loc("uSunColor"), locAmbient_ = loc("uAmbient");
+  locLampPos_ = loc("uLampPos"), locLampColor_ = loc("uLampColor"), locLampAtt_ = loc("uLampAtt");
+  locDiffuse_ = loc("uDiffuse"), locEmissive_ = loc("uEmissive"), locFog_ = loc("uFog");
+  locFogColor_ = loc("uFogColor"), locTextured_ = loc("uTextured");
+  glUniform1i(loc("uTex"), 0);
+  glUniformMatrix4fv(locProj_, 1, GL_FALSE, &projection_._11);
+  glUniform3f(locFogColor_, 0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f);
+
+  demos::MeshData glass = demos::Pane(3.0f, 2.2f);
+  glass.AddFace({0, 0, 0}, {0, 0, 1}, {0, 1, 0}, 1.5f, 1.1f);
+  const demos::MeshData meshes[4] = {demos::Floor(90.0f, 22.0f, 60), demos::Box(1.4f, 1.4f, 1.4f),
+                                     demos::Ball(0.8f, 24, 12), glass};
+  floor_ = Upload(&meshes[0]);
+  crate_ = Upload(&meshes[1]);
+  ball_ = Upload(&meshes[2]);
+  pane_ = Upload(&meshes[3]);
+  const demos::Picture pictures[3] = {demos::FloorTiles(256), demos::CratePlanks(256), demos::BallStripes(64)};
+  floorTexture_ = Texture(&pictures[0]);
+  crateTexture_ = Texture(&pictures[1]);
+  ballTexture_ = Texture(&pictures[2]);
+
+  glGenTextures(1, &color_);
+  glBindTexture(GL_TEXTURE_2D, color_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kSize, kSize, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  glGenRenderbuffers(1, &depth_);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kSize, kSize);
+  glGenFramebuffers(1, &fbo_);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_, 0);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_);
+  glViewport(0, 0, kSize, kSize);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glFrontFace(GL_CW);
+  glCullFace(GL_BACK);
+  glEnable(GL_CULL_FACE);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  for (int i = 0; i < kBoxCount; ++i) boxes_.push_back(BoxWorld(i));
+  readback_.resize(kSize * kSize * 4);
+  presented_.resize(kSize * kSize * 4);
+  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void GlScene::Shutdown() {
+  if (!context_) return;
+  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
+  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
+  for (Mesh* m : {&floor_, &crate_, &ball_, &pane_}) {
+    glDeleteBuffers(1, &m->vbo);
+    glDeleteBuffers(1, &m->ibo);
+    glDeleteVertexArrays(1, &m->vao);
+  }
+  const GLuint textures[4] = {floorTexture_, crateTexture_, ballTexture_, color_};
+  glDeleteTextures(4, textures);
+  glDeleteRenderbuffers(1, &depth_);
+  glDeleteFramebuffers(1, &fbo_);
+  glDeleteProgram(program_);
+  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  eglDestroyContext(dpy, static_cast<EGLContext>(context_));
+  context_ = nullptr;
+}
+
+void GlScene::Draw(const Mesh& mesh, const D3DXMATRIX& world) {
+  glBindVertexArray(mesh.vao);
+  glUniformMatrix4fv(locWorld_, 1, GL_FALSE, &world._11);
+  glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_SHORT, nullptr);
+}
+
+void GlScene::Lights(const D3DXMATRIX& view, bool lamp, bool on) {
+  glUniformMatrix4fv(locView_, 1, GL_FALSE, &view._11);
+  // The sun turned by the motion channel's yaw 0.7 and pitch -0.85 (whose
+  // turns run the other way round from D3DX's), in camera space.
+  D3DXMATRIX pitch, yaw;
+  D3DXMatrixRotationX(&pitch, 0.85f);
+  D3DXMatrixRotationY(&yaw, -0.7f);
+  D3DXVECTOR3 sun(0, 0, 1), lampAt(-1.5f, 0.6f, -0.9f);
+  D3DXMATRIX turn = pitch * yaw * view;
+  D3DXVec3TransformNormal(&sun, &sun, &turn);
+  D3DXVec3Normalize(&sun, &sun);
+  D3DXVec3TransformCoord(&lampAt, &lampAt, &view);
+  const float k = on ? 1.0f : 0.0f;
+  glUniform3f(locSunDir_, sun.x, sun.y, sun.z);
+  glUniform3f(locSunColor_, 0.66f * k, 0.61f * k, 0.52f * k);
+  glUniform3f(locAmbient_, 0.20f * k, 0.22f * k, 0.28f * k);
+  const float l = lamp ? k : 0.0f;
+  glUniform3f(locLampPos_, lampAt.x, lampAt.y, lampAt.z);
+  glUniform3f(locLampColor_, 1.0f * l, 0.5f * l, 0.15f * l);
+  glUniform4f(locLampAtt_, 0.05f, 0.3f, 0.2f, 12.0f);
+}
+
+void GlScene::Material(const float diffuse[4], const float emissive[3]) {
+  glUniform4fv(locDiffuse_, 1, diffuse);
+  glUniform3fv(locEmissive_, 1, emissive);
+}
+
+void GlScene::Finish() {
+  // As the headless layer presents: read the frame back and copy it out.
+  glReadPixels(0, 0, kSize, kSize, GL_BGRA, GL_UNSIGNED_BYTE, readback_.data());
+  std::memcpy(presented_.data(), readback_.data(), readback_.size());
+}
+
+void GlScene::MakeCurrent() {
+  // The graphics layer makes its own context current for its calls.
+  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
+  if (eglGetCurrentContext() != static_cast<EGLContext>(context_))
+    eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
+}
+
+void GlScene::DemoFrame(float seconds) {
+  MakeCurrent();
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glClearColor(0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glUniform2f(locFog_, 9.0f, 26.0f);
+  Lights(DemoView(seconds), true, true);
+  const float white[4] = {1, 1, 1, 1}, none[3] = {0, 0, 0};
+  Material(white, none);
+  glUniform1i(locTextured_, 1);
+  glBindTexture(GL_TEXTURE_2D, floorTexture_);
+  Draw(floor_, Placed(0, 0, 0, 0));
+  glBindTexture(GL_TEXTURE_2D, crateTexture_);
+  Draw(crate_, Placed(-0.4f, 0.7f, 0.2f, 0.3f));
+  Draw(crate_, Placed(1.4f, 0.7f, 1.1f, -0.5f));
+  Draw(crate_, Placed(-0.3f, 1.82f, 0.3f, 0.9f, 0.6f));
+  Draw(crate_, Placed(2.8f, 0.7f, -1.8f, 0.1f));
+  glBindTexture(GL_TEXTURE_2D, ballTexture_);
+  Draw(ball_, Placed(-2.4f, 0.8f, -1.2f, 0.4f));
+  // The glass: after the lights are off, blended, leaving the depth alone.
+  Lights(DemoView(seconds), true, false);
+  const float tint[4] = {0.5f, 0.8f, 1.0f, 0.35f}, glow[3] = {0.45f, 0.75f, 0.95f};
+  Material(tint, glow);
+  glUniform1i(locTextured_, 0);
+  glEnable(GL_BLEND);
+  glDepthMask(GL_FALSE);
+  Draw(pane_, Placed(0.4f, 1.1f, -2.6f, 0.25f));
+  glDepthMask(GL_TRUE);
+  glDisable(GL_BLEND);
+  Finish();
+}
+
+void GlScene::BoxesFrame() {
+  MakeCurrent();
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glClearColor(0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glUniform2f(locFog_, 20.0f, 80.0f);
+  Lights(BoxView(), false, true);
+  const float white[4] = {1, 1, 1, 1}, none[3] = {0, 0, 0};
+  Material(white, none);
+  glUniform1i(locTextured_, 1);
+  glBindTexture(GL_TEXTURE_2D, crateTexture_);
+  glBindVertexArray(crate_.vao);
+  // One uniform update and one draw call per box.
+  for (const D3DXMATRIX& world : boxes_) {
+    glUniformMatrix4fv(locWorld_, 1, GL_FALSE, &world._11);
+    glDrawElements(GL_TRIANGLES, crate_.indexCount, GL_UNSIGNED_SHORT, nullptr);
+  }
+  Finish();
+}
+
+}  // namespace scenebench

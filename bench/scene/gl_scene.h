@@ -1,0 +1,48 @@
+// The benchmark's workloads drawn with plain OpenGL 3.3 on a surfaceless EGL
+// context: one program lighting each vertex with a sun and a lamp as the
+// fixed-function pipeline does, linear fog, a texture, per-object uniforms,
+// and each frame read back as the headless graphics layer presents it.
+#pragma once
+
+#include <d3dx8/d3dx8math.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace scenebench {
+
+class GlScene {
+ public:
+  // `projection` is the one the engine's camera sets.
+  bool Init(const D3DXMATRIX& projection);
+  void Shutdown();
+  void DemoFrame(float seconds);
+  void BoxesFrame();
+
+ private:
+  struct Mesh {
+    unsigned vao = 0, vbo = 0, ibo = 0;
+    int indexCount = 0;
+  };
+  Mesh Upload(const void* meshData);
+  unsigned Texture(const void* picture);
+  void Draw(const Mesh& mesh, const D3DXMATRIX& world);
+  void Lights(const D3DXMATRIX& view, bool lamp, bool on);
+  void Material(const float diffuse[4], const float emissive[3]);
+  void Finish();
+  void MakeCurrent();
+
+  void* display_ = nullptr;
+  void* context_ = nullptr;
+  unsigned program_ = 0, fbo_ = 0, color_ = 0, depth_ = 0;
+  unsigned floorTexture_ = 0, crateTexture_ = 0, ballTexture_ = 0;
+  Mesh floor_, crate_, ball_, pane_;
+  D3DXMATRIX projection_;
+  int locWorld_ = -1, locView_ = -1, locProj_ = -1, locSunDir_ = -1, locSunColor_ = -1, locAmbient_ = -1;
+  int locLampPos_ = -1, locLampColor_ = -1, locLampAtt_ = -1, locDiffuse_ = -1, locEmissive_ = -1;
+  int locFog_ = -1, locFogColor_ = -1, locTextured_ = -1;
+  std::vector<D3DXMATRIX> boxes_;
+  std::vector<uint8_t> readback_, presented_;
+};
+
+}  // namespace scenebench

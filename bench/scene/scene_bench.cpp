@@ -1,0 +1,100 @@
+// The engine against a plain OpenGL 3.3 program drawing the same thing, in
+// one run: (a) the "scene" demo loaded from its group file, its channels
+// evaluated every frame; (b) 2,000 boxes, each its own 3D object with its
+// own matrix. Measurements alternate between the two programs (this
+// machine's speed drifts); the medians give the ratios and the engine's and
+// layer's own cost per box above the OpenGL driver's.
+//   scene_bench [repetitions] [seconds per measurement]
+#include "engine_scene.h"
+#include "gl_scene.h"
+#include "workloads.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Seconds per frame of `frame` run for about `seconds`.
+double Measure(const std::function<void()>& frame, double seconds) {
+  frame();  // warm: programs compiled, buffers made
+  int frames = 0;
+  const auto start = Clock::now();
+  double elapsed = 0;
+  while (elapsed < seconds) {
+    frame();
+    ++frames;
+    elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  }
+  return elapsed / frames;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const double seconds = argc > 2 ? std::max(0.1, std::atof(argv[2])) : 1.5;
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+
+  scenebench::EngineScene engine;
+  if (!engine.Init()) {
+    std::fprintf(stderr, "scene_bench: the engine could not load the scene demo or make the boxes\n");
+    return 1;
+  }
+  engine.DemoFrame();
+  scenebench::GlScene gl;
+  if (!gl.Init(engine.Projection())) {
+    std::fprintf(stderr, "scene_bench: no OpenGL 3.3 context\n");
+    return 1;
+  }
+
+  const auto t0 = Clock::now();
+  auto now = [&] { return static_cast<float>(std::chrono::duration<double>(Clock::now() - t0).count()); };
+  struct Pair {
+    const char* name;
+    std::function<void()> engineFrame, glFrame;
+    std::vector<double> engineTimes, glTimes;
+  };
+  Pair work[2] = {
+      {"scene demo", [&] { engine.DemoFrame(); }, [&] { gl.DemoFrame(now()); }, {}, {}},
+      {"2,000 boxes", [&] { engine.BoxesFrame(); }, [&] { gl.BoxesFrame(); }, {}, {}},
+  };
+  for (int r = 0; r < repetitions; ++r) {
+    for (Pair& p : work) {
+      // Which program goes first alternates from one repetition to the next.
+      if (r % 2 == 0) {
+        p.engineTimes.push_back(Measure(p.engineFrame, seconds));
+        p.glTimes.push_back(Measure(p.glFrame, seconds));
+      } else {
+        p.glTimes.push_back(Measure(p.glFrame, seconds));
+        p.engineTimes.push_back(Measure(p.engineFrame, seconds));
+      }
+      std::printf("repetition %d, %-11s engine %8.3f ms  plain OpenGL %8.3f ms\n", r + 1, p.name,
+                  p.engineTimes.back() * 1e3, p.glTimes.back() * 1e3);
+      std::fflush(stdout);
+    }
+  }
+  std::printf("\nmedians of %d repetitions at %dx%d:\n", repetitions, scenebench::kSize, scenebench::kSize);
+  for (Pair& p : work) {
+    const double e = Median(p.engineTimes), g = Median(p.glTimes);
+    std::printf("%-11s engine %8.3f ms (%6.1f fps)  plain OpenGL %8.3f ms (%6.1f fps)  frame rate ratio %.3f  "
+                "frame time ratio %.3f\n",
+                p.name, e * 1e3, 1 / e, g * 1e3, 1 / g, g / e, e / g);
+  }
+  const double perBox = (Median(work[1].engineTimes) - Median(work[1].glTimes)) / scenebench::kBoxCount;
+  std::printf("engine and layer work per box above plain OpenGL: %.3f us\n", perBox * 1e6);
+  gl.Shutdown();
+  engine.Shutdown();
+  return 0;
+}

@@ -1,0 +1,35 @@
+#include "workloads.h"
+
+#include <cmath>
+
+namespace scenebench {
+
+D3DXMATRIX BoxWorld(int i) {
+  const float x = (static_cast<float>(i % kBoxColumns) - kBoxColumns / 2.0f) * 1.2f;
+  const float z = static_cast<float>(i / kBoxColumns) * 1.2f;
+  D3DXMATRIX turn, move;
+  D3DXMatrixRotationY(&turn, 0.1f * static_cast<float>(i));
+  D3DXMatrixTranslation(&move, x, 0.5f, z);
+  return turn * move;
+}
+
+D3DXMATRIX BoxView() {
+  D3DXMATRIX view;
+  const D3DXVECTOR3 eye(0, 30, -25), at(0, 0, 20), up(0, 1, 0);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  return view;
+}
+
+D3DXMATRIX DemoView(float seconds) {
+  // The demo's path: radius 9, height 3.2, a turn in 40 s from -1.9 rad,
+  // looking at (0, 0.7, 0).
+  float turns = seconds / 40.0f;
+  turns -= std::floor(turns);
+  const float angle = -1.9f + turns * 6.2831853f;
+  const D3DXVECTOR3 eye(9 * std::cos(angle), 3.2f, 9 * std::sin(angle)), at(0, 0.7f, 0), up(0, 1, 0);
+  D3DXMATRIX view;
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  return view;
+}
+
+}  // namespace scenebench
