@@ -4,6 +4,7 @@
 #include "demo_images.h"
 #include "demo_meshes.h"
 #include "device/vel_dx8_direct_graphics_channel.h"
+#include "floatvalue/vel_float_channel.h"
 #include "light/vel_dx8_light_instance_channel.h"
 #include "material/material_channel.h"
 #include "matrixvalue/vel_matrix_channel.h"
@@ -15,6 +16,8 @@
 #include "vel_child_access.h"
 #include "vel_type_guids.h"
 #include "win32/window.h"
+
+#include <d3d8/d3d8debug.h>
 #include "workloads.h"
 
 #include <cstdio>
@@ -52,6 +55,9 @@ bool EngineScene::Init() {
   if (!window) return false;
   ShowWindow(window, SW_SHOW);
   window_ = window;
+  // Each frame is read back when presented, as the plain program reads its
+  // frame back: both end a frame with the same work.
+  D3D8Debug_ForceReadBackPresent(TRUE);
 
   engine_ = new EngineInterface;
   engine_->ext->SetInstallDir(KELVANE_DIST_DIR);
@@ -83,8 +89,8 @@ bool EngineScene::BuildBoxes() {
   placement->SetMatrix(cameraMatrix);
   camera->SetChild(placement, -1, Vel_DX8_CameraChannel::kCameraMatrixSlot);
   camera->SetUseFog(true);
-  camera->SetFogStart(20.0f);
-  camera->SetFogEnd(80.0f);
+  camera->SetFogStart(60.0f);
+  camera->SetFogEnd(140.0f);
   camera->SetFogColor(0xBFA68C);
   scene->SetChild(camera, -1, Vel_SceneChannel::kChildrenSlot);
 
@@ -130,6 +136,15 @@ void EngineScene::Frame(Orn_ChannelGroup* group) {
 
 void EngineScene::DemoFrame() { Frame(demo_); }
 void EngineScene::BoxesFrame() { Frame(boxes_); }
+
+float EngineScene::TrianglesPerFrame(bool demo) {
+  auto* count = vel::As<Vel_FloatChannel>(engine_->GetUniqueChannel(vel::kFloatType, "Vel_ObjectData_PolyCount"),
+                                          vel::kFloatType);
+  if (!count) return 0;
+  const float before = count->GetFloat();
+  demo ? DemoFrame() : BoxesFrame();
+  return count->GetFloat() - before;
+}
 
 D3DXMATRIX EngineScene::Projection() {
   auto* device = vel::As<Vel_DX8_DirectGraphicsChannel>(engine_->GetUniqueChannel(vel::kDeviceType, nullptr),

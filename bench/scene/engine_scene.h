@@ -20,6 +20,8 @@ class EngineScene {
   // and the group's start channel (its scene) called.
   void DemoFrame();
   void BoxesFrame();
+  // Triangles the engine's meshes drew in one frame of a workload.
+  float TrianglesPerFrame(bool demo);
   // The projection the cameras set (valid after a frame).
   D3DXMATRIX Projection();
 

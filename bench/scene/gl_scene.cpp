@@ -300,7 +300,7 @@ void GlScene::BoxesFrame() {
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   glClearColor(0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glUniform2f(locFog_, 20.0f, 80.0f);
+  glUniform2f(locFog_, 60.0f, 140.0f);
   Lights(BoxView(), false, true);
   const float white[4] = {1, 1, 1, 1}, none[3] = {0, 0, 0};
   Material(white, none);

@@ -4,7 +4,8 @@
 // own matrix. Measurements alternate between the two programs (this
 // machine's speed drifts); the medians give the ratios and the engine's and
 // layer's own cost per box above the OpenGL driver's.
-//   scene_bench [repetitions] [seconds per measurement]
+//   scene_bench [repetitions] [seconds per measurement] [scene | boxes]
+// (the last picks one workload, for profiling).
 #include "engine_scene.h"
 #include "gl_scene.h"
 #include "workloads.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -59,6 +61,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  std::printf("triangles the engine draws a frame: scene demo %.0f, boxes %.0f\n", engine.TrianglesPerFrame(true),
+              engine.TrianglesPerFrame(false));
   const auto t0 = Clock::now();
   auto now = [&] { return static_cast<float>(std::chrono::duration<double>(Clock::now() - t0).count()); };
   struct Pair {
@@ -70,8 +74,10 @@ int main(int argc, char** argv) {
       {"scene demo", [&] { engine.DemoFrame(); }, [&] { gl.DemoFrame(now()); }, {}, {}},
       {"2,000 boxes", [&] { engine.BoxesFrame(); }, [&] { gl.BoxesFrame(); }, {}, {}},
   };
+  const std::string only = argc > 3 ? argv[3] : "";
   for (int r = 0; r < repetitions; ++r) {
     for (Pair& p : work) {
+      if ((only == "scene" && &p != &work[0]) || (only == "boxes" && &p != &work[1])) continue;
       // Which program goes first alternates from one repetition to the next.
       if (r % 2 == 0) {
         p.engineTimes.push_back(Measure(p.engineFrame, seconds));
@@ -87,13 +93,16 @@ int main(int argc, char** argv) {
   }
   std::printf("\nmedians of %d repetitions at %dx%d:\n", repetitions, scenebench::kSize, scenebench::kSize);
   for (Pair& p : work) {
+    if (p.engineTimes.empty()) continue;
     const double e = Median(p.engineTimes), g = Median(p.glTimes);
     std::printf("%-11s engine %8.3f ms (%6.1f fps)  plain OpenGL %8.3f ms (%6.1f fps)  frame rate ratio %.3f  "
                 "frame time ratio %.3f\n",
                 p.name, e * 1e3, 1 / e, g * 1e3, 1 / g, g / e, e / g);
   }
-  const double perBox = (Median(work[1].engineTimes) - Median(work[1].glTimes)) / scenebench::kBoxCount;
-  std::printf("engine and layer work per box above plain OpenGL: %.3f us\n", perBox * 1e6);
+  if (!work[1].engineTimes.empty()) {
+    const double perBox = (Median(work[1].engineTimes) - Median(work[1].glTimes)) / scenebench::kBoxCount;
+    std::printf("engine and layer work per box above plain OpenGL: %.3f us\n", perBox * 1e6);
+  }
   gl.Shutdown();
   engine.Shutdown();
   return 0;
