@@ -46,7 +46,9 @@ TEST_F(OceanEffectTest, DrawsNewWindAsTheSameSeedsSeaAndSurvivesALoss) {
   auto* effect = static_cast<OceanEffect*>(surface->GetEffect());
   ASSERT_NE(effect, nullptr);
 
+  // New wind is taken while the tiles are drawn: the next frame shows it.
   speed->SetFloat(30.0f);
+  Draw(surface, 0xFF000000);
   Draw(surface, 0xFF000000);
   OceanWaveField expected;
   expected.SetParameters(OceanWaveField::kDefaultSeed, 1.5707964f, 30.0f, 256.0f, 2.0f, 0.015f, 0.00005f);
