@@ -1,9 +1,14 @@
 # Build helpers shared by every directory.
 
+# Where a plug-in's own dependencies are found: beside it (other plug-ins), one
+# level up (the core library and the platform libraries) and in the
+# installation's 3rd directory (libraries that projects restore there).
+set(KELVANE_PLUGIN_RPATH "$ORIGIN;$ORIGIN/..;$ORIGIN/../3rd")
+
 # kelvane_plugin(<target> GUID <type-guid> SOURCES <src...> [LIBS <lib...>] [DIR <subdir-of-dist>])
 # A channel plug-in: a shared library named by its type GUID, placed in the
-# installation's channels directory (or DIR), that finds the core library and
-# the plug-ins it links against beside itself or one level up.
+# installation's channels directory (or DIR), that finds its dependencies
+# along KELVANE_PLUGIN_RPATH.
 function(kelvane_plugin target)
   cmake_parse_arguments(P "" "GUID;DIR" "SOURCES;LIBS" ${ARGN})
   if(NOT P_GUID)
@@ -20,8 +25,8 @@ function(kelvane_plugin target)
     PREFIX ""
     OUTPUT_NAME ${P_GUID}
     LIBRARY_OUTPUT_DIRECTORY ${KELVANE_DIST_DIR}/${P_DIR}
-    BUILD_RPATH "$ORIGIN;$ORIGIN/.."
-    INSTALL_RPATH "$ORIGIN;$ORIGIN/.."
+    BUILD_RPATH "${KELVANE_PLUGIN_RPATH}"
+    INSTALL_RPATH "${KELVANE_PLUGIN_RPATH}"
     BUILD_WITH_INSTALL_RPATH ON)
 endfunction()
 

@@ -411,6 +411,8 @@ Orn_Channel* ChannelInternal::GetPublicChannelForPublicCall(Orn_Channel* caller)
   if (!caller || !caller->publicCallInfo) return nullptr;
   PublicCallInfo* r = caller->publicCallInfo;
   const int k = r->requestedNr;
+  // Instance numbers index the lists below; one beyond any loaded pool finds nothing.
+  if (k > kMaxPoolInstanceNr) return nullptr;
   EngineInterface* engine = EngineOf(caller);
   EngineInterfaceExt* ext = engine ? engine->ext : nullptr;
 

@@ -75,6 +75,12 @@ static_assert(offsetof(PublicCallInfo, fileName) == 160);
 static_assert(offsetof(PublicCallInfo, requestedNr) == 420);
 static_assert(offsetof(PublicCallInfo, autoLoad) == 424);
 
+// The highest pool instance number a public call may ask for. Instance numbers
+// index per-channel lists, so a number from a damaged file would otherwise
+// make them grow without bound; no project loads this many instances of one
+// group.
+constexpr int32_t kMaxPoolInstanceNr = 4095;
+
 struct ParameterInfo {
   int32_t parameterIndex = 0;
 };

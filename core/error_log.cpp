@@ -48,9 +48,10 @@ void ErrorLogOutput::ShowDebugMessage(DebugMessage* message) {
     std::string path = std::string(dir) + kPathSeparator + "error.log";
     std::string line = std::string(date) + " " + time + " " + PrefixOf(message->GetMessageType()) + text + "\r\n";
     // A log that cannot be written loses the line; the engine goes on.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // An append-only handle and one write per line: viewers that share the
+    // log never write over each other's lines.
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-      SetFilePointer(file, 0, nullptr, FILE_END);
       DWORD written = 0;
       WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
       CloseHandle(file);

@@ -484,6 +484,11 @@ bool Orn_Channel::SaveChannel(OrnFileSaver& saver) {
       if (relative) {
         std::memset(publicCallInfo->fileName, 0, sizeof publicCallInfo->fileName);
         std::strncpy(publicCallInfo->fileName, relative, sizeof publicCallInfo->fileName - 1);
+        // The group file stores relative paths with '\' ("..\shared\lib.grp");
+        // an absolute path (another root) is kept as it is.
+        if (publicCallInfo->fileName[0] == '.')
+          for (char* c = publicCallInfo->fileName; *c; ++c)
+            if (*c == '/') *c = '\\';
       }
     }
   }
@@ -576,6 +581,13 @@ bool Orn_Channel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
         read.channelName[sizeof read.channelName - 1] = '\0';
         read.poolName[sizeof read.poolName - 1] = '\0';
         read.fileName[sizeof read.fileName - 1] = '\0';
+        if (read.requestedNr > kMaxPoolInstanceNr) {
+          if (eng) {
+            eng->errorFunctor("Orn_Channel::LoadChannel: Pool instance number out of range", static_cast<int>(read.requestedNr));
+            eng->errorFunctor("Channel : ", channelName);
+          }
+          return false;
+        }
         *publicCallInfo = read;
         break;
       case Chunk::kCorrupt: ReportCorrupt(eng, "CHES", this); return false;

@@ -68,6 +68,25 @@ class ProjectReader {
     return true;
   }
 
+  // Every entry takes at least a bare four-byte tag: a count the remaining
+  // bytes cannot hold belongs to a damaged file.
+  bool CountFits(OrnFileLoader& loader, int32_t count) {
+    if (count >= 0 && count <= loader.GetBufferSize() / 4) return true;
+    Report("ProjectFileLoader::Load: more entries than the file holds");
+    return false;
+  }
+
+  // An embedded copy is written only when its bytes are the library the entry
+  // names by checksum; the log says why a copy was refused.
+  bool CopyMatches(const std::vector<char>& bytes, int32_t crc, const std::string& name) {
+    OrnFileLoader copy(engine);
+    copy.SetBuffer(const_cast<char*>(bytes.data()), static_cast<int>(bytes.size()), false);
+    if (copy.GetCRC() == crc) return true;
+    engine->errorFunctor("ProjectFileLoader::Load: embedded copy does not match its checksum, not written: ",
+                         name.c_str());
+    return false;
+  }
+
   // The name of an embedded copy must be a plain file name: it may not leave
   // the directory it is written to.
   bool IsPlainFileName(const std::string& name) {
@@ -165,10 +184,16 @@ int ProjectFileLoader::Load(const char* path) {
   std::string installDir(engine->GetInstallDir(), strnlen(engine->GetInstallDir(), 399));
   std::string channelsDir = installDir + kPathSeparator + "channels";
 
+  if (!reader.CountFits(loader, channelCount)) return kProjectFailure;
   for (int32_t entry = 0; entry < channelCount; ++entry) {
     if (loader.GetIfEndOfFile()) return kProjectFailure;
     if (loader.GetInfoIfTag("KFDB")) continue;
-    if (!loader.GetInfoIfTag("KNDB")) continue;
+    // Anything else than the two entry tags would leave the read position
+    // where it is: the entries are damaged.
+    if (!loader.GetInfoIfTag("KNDB")) {
+      reader.Report("ProjectFileLoader::Load: damaged channel library entry");
+      return kProjectFailure;
+    }
     GUID type;
     int32_t required[3];
     int32_t crc = 0;
@@ -210,7 +235,7 @@ int ProjectFileLoader::Load(const char* path) {
     std::vector<char> bytes;
     if (!reader.ReadEmbedded(loader, "KCAN", "KCAS", "KCAF", &name, &bytes)) return kProjectFailure;
     if (!missing) continue;
-    if (bytes.empty()) return kProjectNeedsUpdate;
+    if (bytes.empty() || !reader.CopyMatches(bytes, crc, name)) return kProjectNeedsUpdate;
     if (!reader.Restore(channelsDir, name, bytes)) return kProjectNeedsUpdate;
     if (list) {
       list->SetVersionInfo(type, required);
@@ -231,9 +256,11 @@ int ProjectFileLoader::Load(const char* path) {
   // characters and restored under the whole (399-character) one.
   std::string thirdDir = installDir.substr(0, 259) + kPathSeparator + "3rd";
   std::string thirdRestoreDir = installDir + kPathSeparator + "3rd";
+  if (!reader.CountFits(loader, otherCount)) return kProjectFailure;
   for (int32_t entry = 0; entry < otherCount; ++entry) {
     if (loader.GetIfEndOfFile()) return kProjectFailure;
     if (loader.GetInfoIfTag("KDFF")) continue;
+    const int before = loader.GetBufferSize();
     std::string fileName;
     int32_t crc = 0;
     bool haveName = loader.GetInfoIfTag("KDDF") && ProjectReader::ReadText(loader, &fileName, 260);
@@ -253,8 +280,12 @@ int ProjectFileLoader::Load(const char* path) {
     std::string name;
     std::vector<char> bytes;
     if (!reader.ReadEmbedded(loader, "KDLN", "KDLS", "KDLF", &name, &bytes)) return kProjectFailure;
+    if (loader.GetBufferSize() == before) {
+      reader.Report("ProjectFileLoader::Load: damaged library entry");
+      return kProjectFailure;
+    }
     if (!missing) continue;
-    if (bytes.empty()) return kProjectNeedsUpdate;
+    if (bytes.empty() || !reader.CopyMatches(bytes, crc, name)) return kProjectNeedsUpdate;
     if (!reader.Restore(thirdRestoreDir, name, bytes)) return kProjectNeedsUpdate;
   }
   return kProjectReady;

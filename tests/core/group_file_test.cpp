@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -372,6 +374,7 @@ TEST_F(GroupFileTest, CorruptChannelRecordsAreRefused) {
   // Texts of a public-call record need no terminating zero.
   PublicCallInfo info;
   std::memset(static_cast<void*>(&info), 'z', sizeof info);
+  info.requestedNr = 1;
   ChunkBytes call;
   call.Tag("ORNG").Int("CHCO", 1).Int("CHIX", 0).Guid("CHID", TypeA()).Text("CHNA", "call").Int("CHIT", VEL_PUBLICCALL);
   call.Tag("CHES").Block(&info, sizeof info).Int("CHLC", 0);
@@ -379,6 +382,32 @@ TEST_F(GroupFileTest, CorruptChannelRecordsAreRefused) {
   PublicCallInfo loaded = channelInternal.GetPublicCallInfo(group->GetChannel(0));
   EXPECT_EQ(std::strlen(loaded.channelName), 79u);
   EXPECT_EQ(std::strlen(loaded.fileName), 259u);
+}
+
+TEST_F(GroupFileTest, InstanceNumberNoProjectHasIsRefusedInConstantMemory) {
+  // A public call whose link waits for its target instance: the instance
+  // number indexes the call's lists of targets and waiting requests.
+  auto callFile = [](int32_t instance) {
+    PublicCallInfo info;
+    info.requestedNr = instance;
+    ChunkBytes file;
+    file.Tag("ORNG").Int("CHCO", 2).Int("CHIX", 0).Guid("CHID", TypeA()).Record("a");
+    file.Int("CHIX", 1).Text("CHNA", "call").Int("CHIT", VEL_PUBLICCALL).Tag("CHES").Block(&info, sizeof info);
+    file.Int("CHLC", 1).Int("CHLI", 0).Int("CHUL", 0).Int("CHRP", 0);
+    return file.bytes;
+  };
+  Orn_ChannelGroup* group = engine.AddGroup();
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+  EXPECT_FALSE(LoadBytes(group, callFile(0x7FFFFFF0)));
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_TRUE(log.Has("Orn_Channel::LoadChannel: Pool instance number out of range 2147483632"));
+  EXPECT_TRUE(log.Has("Orn_ChannelGroup::LoadChannelGroup: Couldn't load channel"));
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes grown";
+  // The highest instance number a project may use still loads and waits.
+  log.Clear();
+  EXPECT_TRUE(LoadBytes(group, callFile(kMaxPoolInstanceNr))) << (log.messages.empty() ? "" : log.Texts().front());
 }
 
 TEST_F(GroupFileTest, TruncatedAndDamagedFilesNeverCrash) {

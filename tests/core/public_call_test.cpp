@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -165,9 +167,15 @@ TEST_F(PublicCallTest, LoadsTheTargetGroupOnDemand) {
   EXPECT_EQ(engine.GetPoolGroup("LibPool", 0), loaded);
 
   // Saving the call stores the target's file relative to the caller's group.
-  ASSERT_TRUE(main->SaveChannelGroup(dir.File("Groups/main.grp").c_str()));
-  EXPECT_STREQ(channelInternal.GetPublicCallInfo(caller).fileName, "../Shared/Lib.grp");
+  // The group file keeps the format's '\\' separators.
+  std::string mainFile = dir.File("Groups/main.grp");
+  ASSERT_TRUE(main->SaveChannelGroup(mainFile.c_str()));
+  EXPECT_STREQ(channelInternal.GetPublicCallInfo(caller).fileName, "..\\Shared\\Lib.grp");
   EXPECT_FALSE(LoadRequested(groups + 1));
+  std::ifstream in(mainFile, std::ios::binary);
+  std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(saved.find(std::string("..\\Shared\\Lib.grp\0", 18)), std::string::npos);
+  EXPECT_EQ(saved.find("../"), std::string::npos);
 }
 
 TEST_F(PublicCallTest, AutoLoadTurnsItselfOffWhenThePoolLacksTheChannel) {

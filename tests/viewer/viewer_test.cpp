@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include "xvfb_server.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -208,44 +210,27 @@ TEST_F(ViewerRun, NoCoreLibraryAnywhereShowsTheInstallationMessage) {
 TEST_F(ViewerRun, WindowUnderARealXServerIsHalfTheDesktopAQuarterIn) {
   if (std::system("command -v Xvfb >/dev/null 2>&1 && command -v xwininfo >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "Xvfb or xwininfo is not installed";
-  const char* display = ":93";
-  pid_t xvfb = -1;
-  {
-    std::vector<std::string> args = {"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    ASSERT_EQ(posix_spawnp(&xvfb, "Xvfb", &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  // Poll rather than sleep: a loaded machine takes its time to start the
-  // server and to map the window.
-  auto poll = [](const std::string& command, int seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int rc = -1;
-    while (std::chrono::steady_clock::now() < deadline) {
-      rc = std::system(command.c_str());
-      if (rc == 0) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    return rc;
+  XvfbServer xvfb;
+  ASSERT_TRUE(xvfb.Start(1280, 1024)) << "Xvfb did not start";
+  pid_t pid = Start({"demos/hello/hello.klv"}, {"DISPLAY=" + xvfb.display(), "SDL_VIDEODRIVER=x11"});
+  // The window may be mapped before it has its final size and place: ask the
+  // server again until it reports them (a loaded machine takes its time).
+  const std::string info = root / "xwininfo.txt";
+  const std::string command = "DISPLAY=" + xvfb.display() + " xwininfo -name KelvViewer > " + info + " 2>&1";
+  const std::vector<std::string> geometry = {"Width: 640", "Height: 512", "Absolute upper-left X:  320",
+                                             "Absolute upper-left Y:  256"};
+  auto atFinalGeometry = [&] {
+    if (std::system(command.c_str()) != 0) return false;
+    std::string text = ReadText(info);
+    for (const std::string& part : geometry)
+      if (text.find(part) == std::string::npos) return false;
+    return true;
   };
-  ASSERT_EQ(poll(std::string("DISPLAY=") + display + " xwininfo -root >/dev/null 2>&1", 20), 0) << "Xvfb did not start";
-  pid_t pid = Start({"demos/hello/hello.klv"}, {std::string("DISPLAY=") + display, "SDL_VIDEODRIVER=x11"});
-  std::string info = root / "xwininfo.txt";
-  std::string command = std::string("DISPLAY=") + display + " xwininfo -name KelvViewer > " + info + " 2>&1";
-  int found = poll(command, 30);
+  bool placed = false;
+  for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+       !placed && std::chrono::steady_clock::now() < deadline;)
+    if (!(placed = atFinalGeometry())) std::this_thread::sleep_for(std::chrono::milliseconds(200));
   kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
-  kill(xvfb, SIGTERM);
-  waitpid(xvfb, nullptr, 0);
-  ASSERT_EQ(found, 0) << ReadText(info);
-  std::string text = ReadText(info);
-  EXPECT_NE(text.find("Width: 640"), std::string::npos) << text;
-  EXPECT_NE(text.find("Height: 512"), std::string::npos) << text;
-  EXPECT_NE(text.find("Absolute upper-left X:  320"), std::string::npos) << text;
-  EXPECT_NE(text.find("Absolute upper-left Y:  256"), std::string::npos) << text;
+  EXPECT_TRUE(placed) << ReadText(info);
 }

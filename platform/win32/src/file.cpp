@@ -137,8 +137,11 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
                    DWORD flagsAndAttributes, HANDLE) {
   if (!ValidPath(fileName)) return INVALID_HANDLE_VALUE;
   bool read = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
-  bool write = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+  bool write = (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA)) != 0;
+  bool appendOnly = !write && (access & FILE_APPEND_DATA) != 0;
+  write = write || appendOnly;
   int flags = O_CLOEXEC;
+  if (appendOnly) flags |= O_APPEND;
   if (read && write) flags |= O_RDWR;
   else if (write) flags |= O_WRONLY;
   else flags |= O_RDONLY;

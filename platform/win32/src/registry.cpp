@@ -123,6 +123,7 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM acc
   REGSAM baseAccess;
   if (!BasePath(table, key, &path, &baseAccess)) return ERROR_INVALID_HANDLE;
   std::string storePath = RegistryStorePath();
+  RegistryStoreLock writer(storePath);
   RegistryStore store = LoadRegistryStore(storePath);
   if (!KeyExists(store, path)) return ERROR_KEY_DELETED;
   bool created = false;
@@ -188,6 +189,7 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE
   if (!BasePath(table, key, &path, &access)) return ERROR_INVALID_HANDLE;
   if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   std::string storePath = RegistryStorePath();
+  RegistryStoreLock writer(storePath);
   RegistryStore store = LoadRegistryStore(storePath);
   RegistryKey* record = KeyRecord(store, path, false);
   if (!record) return ERROR_KEY_DELETED;
@@ -210,6 +212,7 @@ LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
   if (!BasePath(table, key, &path, &access)) return ERROR_INVALID_HANDLE;
   if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   std::string storePath = RegistryStorePath();
+  RegistryStoreLock writer(storePath);
   RegistryStore store = LoadRegistryStore(storePath);
   RegistryKey* record = KeyRecord(store, path, false);
   if (!record) return ERROR_KEY_DELETED;

@@ -1,6 +1,7 @@
 #include "registry_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -211,6 +212,20 @@ DWORD SaveRegistryStore(const std::string& path, const RegistryStore& store) {
     close(dirFd);
   }
   return ERROR_SUCCESS;
+}
+
+RegistryStoreLock::RegistryStoreLock(const std::string& storePath) {
+  MakeParentDirectories(storePath);
+  fd_ = open((storePath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // Without a lock file (a read-only directory) the write that follows fails
+  // on its own.
+  if (fd_ < 0) return;
+  while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  }
+}
+
+RegistryStoreLock::~RegistryStoreLock() {
+  if (fd_ >= 0) close(fd_);
 }
 
 }  // namespace win32plat

@@ -54,4 +54,19 @@ DWORD SaveRegistryStore(const std::string& path, const RegistryStore& store);
 
 std::string LowerAscii(std::string text);
 
+// Serialises the writers of one store across processes: an advisory lock on
+// a lock file beside the store, held from the read through the rename, so no
+// process rewrites the store from a copy that another has changed meanwhile.
+// Readers need no lock: the store is replaced whole by a rename.
+class RegistryStoreLock {
+ public:
+  explicit RegistryStoreLock(const std::string& storePath);
+  ~RegistryStoreLock();
+  RegistryStoreLock(const RegistryStoreLock&) = delete;
+  RegistryStoreLock& operator=(const RegistryStoreLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace win32plat

@@ -68,6 +68,23 @@ TEST_F(PluginLoading, MissingLibraryIsReported) {
   EXPECT_EQ(engine->ext->GetDLLInstance("x"), nullptr);
 }
 
+TEST_F(PluginLoading, LibrariesAPlugInNeedsAreFoundIn3rd) {
+  const GUID needsThird = GuidLiteral("0A11CE00-0000-4000-8000-00000000000C");
+  fs::path built = fs::path(std::getenv("KELVANE_DIST")).parent_path() / "test-3rd";
+  fs::copy_file(built / "0A11CE00-0000-4000-8000-00000000000C.so", install / "channels" / "needs3rd.so");
+  StopEngine();
+  StartEngine();
+  EXPECT_EQ(engine->InitChannelFromType(needsThird, nullptr, false), nullptr) << "found outside the installation";
+  fs::copy_file(built / "thirdprobe.so", install / "3rd" / "thirdprobe.so");
+  StopEngine();
+  StartEngine();
+  test_recorder::Clear();
+  Orn_Channel* channel = engine->InitChannelFromType(needsThird, nullptr, false);
+  ASSERT_NE(channel, nullptr) << (receiver.messages.empty() ? "" : receiver.Texts().back());
+  EXPECT_GE(IndexOf(test_recorder::Entries(), "answered from 3rd"), 0);
+  delete channel;
+}
+
 TEST_F(PluginLoading, ChildrenAreCreatedWithTheirParentInOrder) {
   Orn_ChannelGroup* group = engine->CreateNewGroup("Children", false, -1);
   ASSERT_NE(group, nullptr);

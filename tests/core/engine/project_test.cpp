@@ -13,11 +13,14 @@
 #include "win32/messagebox.h"
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -108,7 +111,7 @@ TEST_F(Projects, OutdatedLibraryIsRestoredFromItsEmbeddedCopy) {
   int32_t size = static_cast<int32_t>(copy.size());
   std::string name = "0A11CE00-0000-4000-8000-000000000001.so";
   ProjectWriter writer(engine);
-  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(PlainType(), required, 0);
+  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(PlainType(), required, CrcOf(install / "channels" / "0A11CE00-0000-4000-8000-000000000007.so"));
   writer.Text("KCAN", name).Int("KCAS", size).Chunk("KCAF", copy.data(), copy.size());
   writer.WriteTo(Project());
   EXPECT_EQ(Load(Project()), kProjectReady);
@@ -171,6 +174,66 @@ TEST_F(Projects, EmbeddedSizeLargerThanItsBlockIsRefused) {
   EXPECT_FALSE(fs::exists(install / "channels" / "x.so"));
 }
 
+TEST_F(Projects, DamagedEntryListsStopAtOnce) {
+  // Counts the remaining bytes cannot hold, and entries that are neither of
+  // their kind's tags, are damaged files: never "ready", never a long loop.
+  const std::vector<std::function<void(ProjectWriter&)>> damaged = {
+      [](ProjectWriter& w) { w.Int("KSPT", 1).Int("KDDC", 0x7FFFFFFF).Tag("XXXX").Int("KDGC", 0); },
+      [](ProjectWriter& w) { w.Int("KSPT", 1).Int("KDDC", 2).Tag("KFDB").Int("XXXX", 0).Int("KDGC", 0); },
+      [](ProjectWriter& w) { w.Int("KSPT", 1).Int("KDDC", 0).Int("KDGC", 2).Tag("KDFF").Int("XXXX", 0); },
+      [](ProjectWriter& w) { w.Int("KSPT", 1).Int("KDDC", 0).Int("KDGC", -1); },
+  };
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    ProjectWriter writer(engine);
+    damaged[i](writer);
+    writer.WriteTo(Project());
+    EXPECT_EQ(Load(Project()), kProjectFailure) << "project " << i;
+  }
+}
+
+TEST_F(Projects, DamagedEmbeddedCopiesLeaveTheInstallationAsItWas) {
+  // The plain library is outdated by the requirement, the third-party library
+  // differs from its entry's checksum, and the project carries garbage in
+  // place of each.
+  ASSERT_TRUE(engine->ext->SetRegData("WriteErrorLog", "Yes"));
+  std::vector<char> installed = ReadBytes(PlainFile());
+  std::ofstream(install / "3rd" / "helper.so") << "library bytes";
+  std::vector<char> helper = ReadBytes(install / "3rd" / "helper.so");
+  const std::string garbage = "garbage in place of a library";
+  const int32_t required[3] = {2, 25, 1};
+  auto project = [&](bool channelEntry) {
+    ProjectWriter writer(engine);
+    writer.Int("KSPT", 1);
+    if (channelEntry) {
+      writer.Int("KDDC", 1).Blocks(PlainType(), required, CrcOf(PlainFile()));
+      writer.Text("KCAN", PlainFile().filename().string()).Int("KCAS", static_cast<int32_t>(garbage.size()));
+      writer.Chunk("KCAF", garbage.data(), garbage.size());
+    } else {
+      writer.Int("KDDC", 0).Int("KDGC", 1).Text("KDDF", "helper.so").Int("KCRC", CrcOf(install / "3rd" / "helper.so") + 1);
+      writer.Text("KDLN", "helper.so").Int("KDLS", static_cast<int32_t>(garbage.size()));
+      writer.Chunk("KDLF", garbage.data(), garbage.size());
+    }
+    writer.WriteTo(Project());
+  };
+  for (bool channelEntry : {true, false}) {
+    project(channelEntry);
+    receiver.messages.clear();
+    EXPECT_EQ(Load(Project()), kProjectNeedsUpdate);
+    EXPECT_TRUE(receiver.Has(kMessageError, "ProjectFileLoader::Load: embedded copy does not match its checksum, not written:  " +
+                                                std::string(channelEntry ? PlainFile().filename().string() : "helper.so")));
+  }
+  EXPECT_EQ(ReadBytes(PlainFile()), installed);
+  EXPECT_EQ(ReadBytes(install / "3rd" / "helper.so"), helper);
+  for (const char* dir : {"channels", "3rd"})
+    for (const auto& entry : fs::directory_iterator(install / dir))
+      EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind: " << entry.path();
+  // The plain type still loads from the file that was there.
+  Orn_Channel* channel = engine->InitChannelFromType(PlainType(), nullptr, false);
+  ASSERT_NE(channel, nullptr);
+  EXPECT_EQ(channel->GetChannelType().type, PlainType());
+  delete channel;
+}
+
 TEST_F(Projects, ErrorLogLineFormat) {
   ASSERT_TRUE(engine->ext->SetRegData("WriteErrorLog", "Yes"));
   ErrorLogOutput log(engine);
@@ -193,6 +256,43 @@ TEST_F(Projects, ErrorLogLineFormat) {
   std::vector<char> bytes = ReadBytes(install / "error.log");
   std::string expected = "2026-03-07 14:00:05 Error: Couldn't find DLL\r\n2026-03-07 14:00:05 Info : ready\r\n";
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+}
+
+TEST_F(Projects, ViewersSharingTheLogKeepEveryLineWhole) {
+  ASSERT_TRUE(engine->ext->SetRegData("WriteErrorLog", "Yes"));
+  constexpr int kWriters = 4;
+  constexpr int kLines = 300;
+  std::vector<pid_t> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ErrorLogOutput log(engine);
+      DebugMessage message;
+      message.SetMessageType(kMessageError);
+      for (int i = 0; i < kLines; ++i) {
+        std::string text = "writer " + std::to_string(w) + " line " + std::to_string(i) + " " + std::string(40, 'a' + w);
+        message.SetDebugMessage(text.c_str());
+        log.ShowDebugMessage(&message);
+      }
+      _exit(0);
+    }
+    writers.push_back(pid);
+  }
+  for (pid_t pid : writers) ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+  std::vector<char> bytes = ReadBytes(install / "error.log");
+  std::string text(bytes.begin(), bytes.end());
+  std::vector<int> next(kWriters, 0);
+  size_t lines = 0;
+  for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2, ++lines) {
+    std::string line = text.substr(at, end - at);
+    int w = -1, i = -1;
+    ASSERT_EQ(std::sscanf(line.c_str() + 20, "Error: writer %d line %d", &w, &i), 2) << line;
+    ASSERT_TRUE(w >= 0 && w < kWriters) << line;
+    EXPECT_EQ(i, next[w]++) << line;
+    EXPECT_EQ(line.substr(line.size() - 41), " " + std::string(40, 'a' + w)) << line;
+  }
+  EXPECT_EQ(lines, static_cast<size_t>(kWriters * kLines));
 }
 
 TEST_F(Projects, LoaderReportsOnlyWhenTheLogSaysYes) {

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -133,7 +139,9 @@ TEST_F(Registry, WritesPersistAndOtherHandlesSeeThem) {
   EXPECT_TRUE(std::filesystem::exists(store_));
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) files.push_back(entry.path().filename());
-  EXPECT_EQ(files, std::vector<std::string>{"registry"}) << "no temporary file is left behind";
+  std::sort(files.begin(), files.end());
+  // The lock file that serialises writers stays; no temporary file does.
+  EXPECT_EQ(files, (std::vector<std::string>{"registry", "registry.lock"})) << "no temporary file is left behind";
   win32plat::RegistryStore store = win32plat::LoadRegistryStore(store_);
   ASSERT_EQ(store.keys.count(win32plat::LowerAscii(std::string("HKEY_CURRENT_USER\\") + kViewerKey)), 1u);
 
@@ -280,6 +288,39 @@ TEST_F(Registry, ConcurrentWritersInOneProcessLoseNothing) {
       std::string name = "v" + std::to_string(t) + "_" + std::to_string(i);
       EXPECT_EQ(GetString(key, name.c_str()), name);
     }
+  RegCloseKey(key);
+}
+
+TEST_F(Registry, WritersInTwentyProcessesLoseNothing) {
+  HKEY key = Create(HKEY_CURRENT_USER, kViewerKey);
+  // Every child waits until all are started, then writes one value at once.
+  int start[2];
+  ASSERT_EQ(pipe(start), 0);
+  std::vector<pid_t> children;
+  for (int i = 0; i < 20; ++i) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(start[1]);
+      char c;
+      while (read(start[0], &c, 1) < 0 && errno == EINTR) {
+      }
+      std::string name = "process" + std::to_string(i);
+      _exit(SetString(key, name.c_str(), name) == ERROR_SUCCESS ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  close(start[0]);
+  close(start[1]);
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer reported a failure";
+  }
+  for (int i = 0; i < 20; ++i) {
+    std::string name = "process" + std::to_string(i);
+    EXPECT_EQ(GetString(key, name.c_str()), name);
+  }
   RegCloseKey(key);
 }
 

@@ -9,6 +9,11 @@
 #define GENERIC_WRITE 0x40000000u
 #define GENERIC_EXECUTE 0x20000000u
 #define GENERIC_ALL 0x10000000u
+// Specific rights: a handle with FILE_APPEND_DATA but without FILE_WRITE_DATA
+// (or GENERIC_WRITE) writes only at the end of the file, each write whole,
+// also while other handles append to the same file.
+#define FILE_WRITE_DATA 0x00000002u
+#define FILE_APPEND_DATA 0x00000004u
 
 #define FILE_SHARE_READ 0x00000001u
 #define FILE_SHARE_WRITE 0x00000002u
@@ -60,7 +65,8 @@ typedef WIN32_FIND_DATAA* LPWIN32_FIND_DATAA;
 
 extern "C" {
 
-// Opens or creates a file. access: GENERIC_READ and/or GENERIC_WRITE.
+// Opens or creates a file. access: GENERIC_READ and/or GENERIC_WRITE, or
+// FILE_APPEND_DATA for a handle that only appends.
 // disposition: CREATE_NEW (fails with ERROR_FILE_EXISTS when it exists),
 // CREATE_ALWAYS (truncates), OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING.
 // CREATE_ALWAYS and OPEN_ALWAYS on an existing file succeed and set

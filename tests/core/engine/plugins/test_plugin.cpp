@@ -15,6 +15,10 @@
 #define PLUGIN_VERSION 25
 #endif
 
+#ifdef PLUGIN_NEEDS_THIRD
+extern "C" const char* ThirdPartyProbe();
+#endif
+
 namespace {
 [[maybe_unused]] const char* kPlainType = "0A11CE00-0000-4000-8000-000000000001";
 [[maybe_unused]] const char* kAltType = "0A11CE00-0000-4000-8000-000000000007";
@@ -62,7 +66,12 @@ class TestChannel : public ChannelBase {
     test_recorder::Record(std::string("destroy ") + PLUGIN_NAME + " " + (GetChannelName() ? GetChannelName() : ""));
     delete helper;
   }
-  void OneTimeInitialize() override { test_recorder::Record(std::string("init ") + PLUGIN_NAME); }
+  void OneTimeInitialize() override {
+    test_recorder::Record(std::string("init ") + PLUGIN_NAME);
+#ifdef PLUGIN_NEEDS_THIRD
+    test_recorder::Record(ThirdPartyProbe());
+#endif
+  }
   void CallChannel() override {
     if (!CheckRenderCount()) return;
     ++calls;
