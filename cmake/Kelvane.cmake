@@ -79,3 +79,53 @@ function(kelvane_resources target type folder)
   target_sources(${target} PRIVATE ${out})
   target_link_libraries(${target} PRIVATE win32plat)
 endfunction()
+
+# kelvane_fuzz_target(<name> <src...> [LIBS <lib...>] [SEEDS <seed-maker-target>] [SEED_DIR <dir>]
+#                     [DEPENDS <target...>])
+# A libFuzzer target, built by the fuzz preset only, entered in the list that
+# scripts/fuzz runs. A seed maker is a program of this build that writes the
+# target's starting corpus into the directory it is given; SEED_DIR names a
+# source directory of seed files instead. Fuzz programs and seed makers land
+# in <build>/fuzz.
+set(KELVANE_FUZZ_BIN_DIR ${CMAKE_BINARY_DIR}/fuzz)
+function(kelvane_fuzz_target name)
+  if(NOT KELVANE_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "SEEDS;SEED_DIR" "LIBS;DEPENDS" ${ARGN})
+  add_executable(${name} ${F_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELVANE_FUZZ_BIN_DIR})
+  if(F_DEPENDS)
+    add_dependencies(${name} ${F_DEPENDS})
+  endif()
+  set(seeds -)
+  if(F_SEED_DIR)
+    get_filename_component(dir ${F_SEED_DIR} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    set(seeds dir:${dir})
+  elseif(F_SEEDS)
+    set(seeds ${F_SEEDS})
+    set_target_properties(${F_SEEDS} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELVANE_FUZZ_BIN_DIR})
+    set_property(GLOBAL APPEND PROPERTY KELVANE_FUZZ_PROGRAMS ${F_SEEDS})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY KELVANE_FUZZ_PROGRAMS ${name})
+  set_property(GLOBAL APPEND PROPERTY KELVANE_FUZZ_LIST "${name} ${seeds}")
+endfunction()
+
+# Writes <build>/fuzz/targets.txt (one "<target> <seed maker, dir:<seeds> or ->" a line)
+# and the target fuzz_targets that builds every fuzz program and seed maker.
+# Called once, after every directory was added.
+function(kelvane_fuzz_finish)
+  if(NOT KELVANE_FUZZ)
+    return()
+  endif()
+  get_property(list GLOBAL PROPERTY KELVANE_FUZZ_LIST)
+  get_property(programs GLOBAL PROPERTY KELVANE_FUZZ_PROGRAMS)
+  list(JOIN list "\n" lines)
+  file(WRITE ${KELVANE_FUZZ_BIN_DIR}/targets.txt "${lines}\n")
+  add_custom_target(fuzz_targets)
+  if(programs)
+    add_dependencies(fuzz_targets ${programs})
+  endif()
+endfunction()

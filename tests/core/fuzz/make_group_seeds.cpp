@@ -1,6 +1,7 @@
 // Writes saved groups into a directory, as the fuzz target's seed corpus.
 //   make_group_seeds <directory>
 #include "fuzz_engine.h"
+#include "channel_internal.h"
 #include "orn_channel.h"
 #include "orn_channel_group.h"
 
@@ -59,8 +60,14 @@ int main(int argc, char** argv) {
   exported->SetChannelInterfaceType(1);
   Orn_Channel* call = engine->InitChannelFromType(FuzzFrameLogType(), publicGroup, false);
   call->SetChannelInterfaceType(2);
+  PublicCallInfo target;
+  std::strcpy(target.channelName, "Remote");
+  std::strcpy(target.poolName, "OtherPool");
+  target.requestedNr = 1;
+  channelInternal.SetPublicCallInfo(call, target);
   Orn_Channel* parameterChannel = engine->InitChannelFromType(FuzzFrameLogType(), publicGroup, false);
   parameterChannel->SetChannelInterfaceType(3);
+  call->SetChild(parameterChannel, -1, 0);  // a link waiting for the call's target
   save(publicGroup, "public.grp");
 
   // The input channels' records: a user input with its four settings, the
