@@ -54,10 +54,8 @@ BENCHMARK(BM_PlainOpenGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);  // no window is needed
-  benchmark::Initialize(&argc, argv);
   bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  bench::RunOffScreen(&argc, argv, &reporter);
   const double layer = reporter.Seconds("BM_Direct3D8Layer");
   const double gl = reporter.Seconds("BM_PlainOpenGL");
   if (layer > 0 && gl > 0)

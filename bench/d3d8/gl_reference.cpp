@@ -3,8 +3,6 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
-#include <cstring>
-
 #include "bench_scene.h"
 
 namespace bench {
@@ -57,70 +55,39 @@ bool GlRenderer::Init() {
   glUniform1i(glGetUniformLocation(program_, "uTex"), 0);
 
   Mesh mesh = BuildMesh();
-  glGenVertexArrays(1, &vao_);
-  glBindVertexArray(vao_);
-  glGenBuffers(1, &vbo_);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(Vertex)),
-               mesh.vertices.data(), GL_STATIC_DRAW);
-  glGenBuffers(1, &ibo_);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.indices.size() * 2), mesh.indices.data(),
-               GL_STATIC_DRAW);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(12));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(24));
+  buffers_.Create(mesh.vertices.data(), mesh.vertices.size() * sizeof(Vertex), GL_STATIC_DRAW, mesh.indices.data(),
+                  mesh.indices.size() * 2);
+  buffers_.Attribute(0, 3, GL_FLOAT, false, sizeof(Vertex), 0);
+  buffers_.Attribute(1, 3, GL_FLOAT, false, sizeof(Vertex), 12);
+  buffers_.Attribute(2, 2, GL_FLOAT, false, sizeof(Vertex), 24);
 
-  glGenTextures(2, textures_);
   for (int i = 0; i < 2; ++i) {
     std::vector<uint8_t> texels = BuildTexture(i);
-    glBindTexture(GL_TEXTURE_2D, textures_[i]);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTextureSize, kTextureSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 texels.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    textures_[i] = SingleLevelTexture(kTextureSize, kTextureSize, GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, texels.data(),
+                                      GL_LINEAR);
   }
 
-  glGenTextures(1, &color_);
-  glBindTexture(GL_TEXTURE_2D, color_);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTargetSize, kTargetSize, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glGenRenderbuffers(1, &depth_);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kTargetSize, kTargetSize);
-  glGenFramebuffers(1, &fbo_);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_, 0);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_);
-  glViewport(0, 0, kTargetSize, kTargetSize);
+  if (!target_.Create(kTargetSize, true)) return false;
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glFrontFace(GL_CW);
   glCullFace(GL_BACK);
-  readback_.resize(kTargetSize * kTargetSize * 4);
-  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  return true;
 }
 
 void GlRenderer::Shutdown() {
   if (!gl_.context) return;
   gl_.MakeCurrent();
   glDeleteTextures(2, textures_);
-  glDeleteTextures(1, &color_);
-  glDeleteRenderbuffers(1, &depth_);
-  glDeleteFramebuffers(1, &fbo_);
-  glDeleteBuffers(1, &vbo_);
-  glDeleteBuffers(1, &ibo_);
-  glDeleteVertexArrays(1, &vao_);
+  target_.Destroy();
+  buffers_.Destroy();
   glDeleteProgram(program_);
   gl_.Destroy();
 }
 
 void GlRenderer::Frame() {
   gl_.MakeCurrent();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  target_.Bind();
   glClearColor(0.125f, 0.188f, 0.25f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   float vp[16];
@@ -140,7 +107,7 @@ void GlRenderer::Frame() {
       glDisable(GL_CULL_FACE);
     glDrawElements(GL_TRIANGLES, kGridX * kGridY * 6, GL_UNSIGNED_SHORT, nullptr);
   }
-  glReadPixels(0, 0, kTargetSize, kTargetSize, GL_BGRA, GL_UNSIGNED_BYTE, readback_.data());
+  target_.ReadBack();
 }
 
 }  // namespace bench

@@ -3,9 +3,8 @@
 #pragma once
 
 #include "gl_context.h"
-
-#include <cstdint>
-#include <vector>
+#include "gl_objects.h"
+#include "gl_target.h"
 
 namespace bench {
 
@@ -18,10 +17,11 @@ class GlRenderer {
 
  private:
   GlContext gl_;
-  unsigned program_ = 0, vao_ = 0, vbo_ = 0, ibo_ = 0, fbo_ = 0, color_ = 0, depth_ = 0;
+  GlBuffers buffers_;
+  GlTarget target_;
+  unsigned program_ = 0;
   unsigned textures_[2] = {};
   int locWvp_ = -1, locWorld_ = -1, locColor_ = -1;
-  std::vector<uint8_t> readback_;
 };
 
 }  // namespace bench

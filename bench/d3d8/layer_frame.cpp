@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "bench_scene.h"
+#include "layer_device.h"
 
 namespace bench {
 namespace {
@@ -32,18 +33,7 @@ bool LayerRenderer::Init(bool shaders) {
   shaders_ = shaders;
   d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
   if (!d3d_) return false;
-  D3DDISPLAYMODE mode;
-  d3d_->GetAdapterDisplayMode(0, &mode);
-  D3DPRESENT_PARAMETERS pp = {};
-  pp.BackBufferWidth = kTargetSize;
-  pp.BackBufferHeight = kTargetSize;
-  pp.BackBufferFormat = mode.Format;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.Windowed = TRUE;
-  pp.EnableAutoDepthStencil = TRUE;
-  pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-  if (FAILED(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_)))
-    return false;
+  if (FAILED(CreateLayerDevice(d3d_, kTargetSize, kTargetSize, nullptr, true, &device_))) return false;
 
   Mesh mesh = BuildMesh();
   vertexCount_ = static_cast<unsigned>(mesh.vertices.size());

@@ -13,10 +13,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "layer_device.h"
+#include "median_reporter.h"
 #include "xvfb_server.h"
 
 namespace {
@@ -45,18 +46,8 @@ class PresentingDevice {
     }
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     if (!d3d_) return false;
-    D3DDISPLAYMODE mode;
-    d3d_->GetAdapterDisplayMode(0, &mode);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = mode.Format;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.hDeviceWindow = window_;
     D3D8Debug_ForceReadBackPresent(way == Way::kReadBack ? TRUE : FALSE);
-    const HRESULT hr =
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_);
+    const HRESULT hr = bench::CreateLayerDevice(d3d_, kWidth, kHeight, window_, false, &device_);
     D3D8Debug_ForceReadBackPresent(FALSE);
     return SUCCEEDED(hr);
   }
@@ -103,19 +94,6 @@ BENCHMARK(BM_PresentSwap)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime
 BENCHMARK(BM_PresentReadBack)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 BENCHMARK(BM_PresentOffScreen)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 
-// Console output plus the median seconds per frame of each benchmark.
-class MedianReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" &&
-          run.iterations > 0)
-        median[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> median;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,12 +109,9 @@ int main(int argc, char** argv) {
   args.insert(args.begin() + 1, interleave.data());
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
-  MedianReporter reporter;
+  bench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ms = [&](const char* name) {
-    auto it = reporter.median.find(name);
-    return it == reporter.median.end() ? 0.0 : it->second * 1000.0;
-  };
+  auto ms = [&](const char* name) { return reporter.Seconds(name) * 1000.0; };
   std::printf("Clear and Present of a %ux%u frame: %.2f ms through the window's framebuffer and a swap, %.2f ms "
               "read back into the window's surface, %.2f ms without a window\n",
               kWidth, kHeight, ms("BM_PresentSwap"), ms("BM_PresentReadBack"), ms("BM_PresentOffScreen"));

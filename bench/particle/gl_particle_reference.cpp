@@ -1,8 +1,6 @@
 #include "gl_particle_reference.h"
 
 #define GL_GLEXT_PROTOTYPES 1
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
 #include <algorithm>
@@ -29,20 +27,12 @@ out vec4 oColor;
 void main() { oColor = vec4(vColor.rgb, 1.0); }
 )";
 
-unsigned Compile(GLenum type, const char* src) {
-  GLuint s = glCreateShader(type);
-  glShaderSource(s, 1, &src, nullptr);
-  glCompileShader(s);
-  return s;
-}
-
 constexpr float kCorners[4][2] = {{1, -1}, {-1, -1}, {-1, 1}, {1, 1}};
 constexpr float kCornerUV[4][2] = {{1, 1}, {0, 1}, {0, 0}, {1, 0}};
 
 }  // namespace
 
-bool GlParticleRenderer::Init(const std::vector<float>& emitter, int targetSize) {
-  target_ = targetSize;
+bool GlParticleRenderer::Init(const std::vector<float>& emitter, int target) {
   const size_t n = emitter.size() / 3;
   particles_.assign(n, ReferenceParticle{});
   for (size_t i = 0; i < n; ++i) {
@@ -58,46 +48,8 @@ bool GlParticleRenderer::Init(const std::vector<float>& emitter, int targetSize)
   }
   vertices_.assign(n * 4 * 8, 0.0f);
 
-  auto getPlatformDisplay =
-      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  EGLDisplay dpy = EGL_NO_DISPLAY;
-  if (getPlatformDisplay) dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) {
-    dpy = eglGetDisplay(EGL_DEFAULT_DISPLAY);
-    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) return false;
-  }
-  eglBindAPI(EGL_OPENGL_API);
-  const EGLint cfgAttribs[] = {EGL_SURFACE_TYPE, EGL_DONT_CARE, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
-  EGLConfig cfg;
-  EGLint count = 0;
-  if (!eglChooseConfig(dpy, cfgAttribs, &cfg, 1, &count) || count == 0) return false;
-  const EGLint ctxAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
-  EGLContext ctx = eglCreateContext(dpy, cfg, EGL_NO_CONTEXT, ctxAttribs);
-  if (ctx == EGL_NO_CONTEXT || !eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, ctx)) return false;
-  display_ = dpy;
-  context_ = ctx;
-
-  program_ = glCreateProgram();
-  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader), fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glLinkProgram(program_);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  glUseProgram(program_);
-
-  glGenVertexArrays(1, &vao_);
-  glBindVertexArray(vao_);
-  glGenBuffers(1, &vbo_);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices_.size() * 4), nullptr, GL_STREAM_DRAW);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 32, nullptr);
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 32, reinterpret_cast<void*>(12));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(16));
+  if (!gl_.Create()) return false;
+  program_ = BuildProgram(kVertexShader, kFragmentShader);
 
   std::vector<uint16_t> indices(n * 6);
   for (size_t k = 0; k < n; ++k) {
@@ -106,34 +58,20 @@ bool GlParticleRenderer::Init(const std::vector<float>& emitter, int targetSize)
                               b, static_cast<uint16_t>(b + 2), static_cast<uint16_t>(b + 3)};
     std::copy(quad, quad + 6, &indices[6 * k]);
   }
-  glGenBuffers(1, &ibo_);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * 2), indices.data(), GL_STATIC_DRAW);
-
-  glGenTextures(1, &color_);
-  glBindTexture(GL_TEXTURE_2D, color_);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, target_, target_, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glGenFramebuffers(1, &fbo_);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_, 0);
-  glViewport(0, 0, target_, target_);
-  readback_.resize(static_cast<size_t>(target_) * target_ * 4);
-  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  buffers_.Create(nullptr, vertices_.size() * 4, GL_STREAM_DRAW, indices.data(), indices.size() * 2);
+  buffers_.Attribute(0, 3, GL_FLOAT, false, 32, 0);
+  buffers_.Attribute(1, GL_BGRA, GL_UNSIGNED_BYTE, true, 32, 12);
+  buffers_.Attribute(2, 2, GL_FLOAT, false, 32, 16);
+  return target_.Create(target, false);
 }
 
 void GlParticleRenderer::Shutdown() {
-  if (!context_) return;
-  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
-  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
-  glDeleteTextures(1, &color_);
-  glDeleteFramebuffers(1, &fbo_);
-  glDeleteBuffers(1, &vbo_);
-  glDeleteBuffers(1, &ibo_);
-  glDeleteVertexArrays(1, &vao_);
+  if (!gl_.context) return;
+  gl_.MakeCurrent();
+  target_.Destroy();
+  buffers_.Destroy();
   glDeleteProgram(program_);
-  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-  eglDestroyContext(dpy, static_cast<EGLContext>(context_));
-  context_ = nullptr;
+  gl_.Destroy();
 }
 
 void GlParticleRenderer::Frame(float dt) {
@@ -164,17 +102,13 @@ void GlParticleRenderer::Frame(float dt) {
     }
     ++live;
   }
-  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
-  if (eglGetCurrentContext() != static_cast<EGLContext>(context_))
-    eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  gl_.MakeCurrent();
+  target_.Bind();
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
-  // A fresh store each frame, as a discarding lock gives.
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices_.size() * 4), nullptr, GL_STREAM_DRAW);
-  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(live * 32 * 4), vertices_.data());
+  buffers_.Stream(vertices_.data(), live * 32 * 4);
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(live * 6), GL_UNSIGNED_SHORT, nullptr);
-  glReadPixels(0, 0, target_, target_, GL_BGRA, GL_UNSIGNED_BYTE, readback_.data());
+  target_.ReadBack();
 }
 
 }  // namespace bench

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "gl_context.h"
+#include "gl_objects.h"
+#include "gl_target.h"
+
 namespace bench {
 
 struct ReferenceParticle {
@@ -18,7 +22,7 @@ struct ReferenceParticle {
 class GlParticleRenderer {
  public:
   // `emitter` holds three floats a particle.
-  bool Init(const std::vector<float>& emitter, int targetSize);
+  bool Init(const std::vector<float>& emitter, int target);
   void Shutdown();
   // One step of `dt` ticks, the squares, the draw and the read-back.
   void Frame(float dt);
@@ -26,11 +30,10 @@ class GlParticleRenderer {
  private:
   std::vector<ReferenceParticle> particles_;
   std::vector<float> vertices_;  // x, y, z, colour bits, u1, v1, u2, v2
-  std::vector<uint8_t> readback_;
-  int target_ = 0;
-  void* display_ = nullptr;
-  void* context_ = nullptr;
-  unsigned program_ = 0, vao_ = 0, vbo_ = 0, ibo_ = 0, fbo_ = 0, color_ = 0;
+  GlContext gl_;
+  GlBuffers buffers_;
+  GlTarget target_;
+  unsigned program_ = 0;
 };
 
 // The parameters both sides use.

@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "device/vel_dx8_direct_graphics_channel.h"
 #include "engine_interface.h"
 #include "gl_particle_reference.h"
+#include "median_reporter.h"
 #include "orn_channel_group.h"
 #include "particle/vel_dx8_particle_object.h"
 #include "timesource/vel_time_source_channel.h"
@@ -156,35 +156,11 @@ void BM_PlainCppAndOpenGL(benchmark::State& state) {
 BENCHMARK(BM_ParticleChannelOnLayer)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 BENCHMARK(BM_PlainCppAndOpenGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)->Repetitions(5);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred || run.iterations <= 0) continue;
-      const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-        median[run.run_name.function_name] = seconds;
-      else if (run.run_type == Run::RT_Iteration)
-        single[run.run_name.function_name] = seconds;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double Seconds(const std::string& family) const {
-    auto m = median.find(family);
-    if (m != median.end()) return m->second;
-    auto s = single.find(family);
-    return s != single.end() ? s->second : 0.0;
-  }
-  std::map<std::string, double> median, single;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  bench::MedianReporter reporter;
+  bench::RunOffScreen(&argc, argv, &reporter);
   const double layer = reporter.Seconds("BM_ParticleChannelOnLayer"), gl = reporter.Seconds("BM_PlainCppAndOpenGL");
   if (layer > 0 && gl > 0)
     std::printf("10,000 particles: %.3f ms through the particle channel, %.3f ms in plain C++ and OpenGL (ratio %.2f)\n",

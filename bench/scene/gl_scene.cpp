@@ -1,11 +1,8 @@
 #include "gl_scene.h"
 
 #define GL_GLEXT_PROTOTYPES 1
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "demo_images.h"
@@ -60,20 +57,6 @@ void main() {
 }
 )";
 
-unsigned Compile(GLenum type, const char* src) {
-  GLuint s = glCreateShader(type);
-  glShaderSource(s, 1, &src, nullptr);
-  glCompileShader(s);
-  GLint ok = 0;
-  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024];
-    glGetShaderInfoLog(s, sizeof log, nullptr, log);
-    std::fprintf(stderr, "plain OpenGL shader: %s\n", log);
-  }
-  return s;
-}
-
 D3DXMATRIX Placed(float x, float y, float z, float yaw, float scale = 1.0f) {
   D3DXMATRIX size, turn, move;
   D3DXMatrixScaling(&size, scale, scale, scale);
@@ -92,19 +75,11 @@ GlScene::Mesh GlScene::Upload(const void* meshData) {
     interleaved.insert(interleaved.end(), {p.x, p.y, p.z, n.x, n.y, n.z, data.uvs[i].x, data.uvs[i].y});
   }
   Mesh m;
-  glGenVertexArrays(1, &m.vao);
-  glBindVertexArray(m.vao);
-  glGenBuffers(1, &m.vbo);
-  glBindBuffer(GL_ARRAY_BUFFER, m.vbo);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(interleaved.size() * 4), interleaved.data(), GL_STATIC_DRAW);
-  glGenBuffers(1, &m.ibo);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m.ibo);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.indices.size() * 2), data.indices.data(),
-               GL_STATIC_DRAW);
-  for (GLuint a = 0; a < 3; ++a) glEnableVertexAttribArray(a);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 32, nullptr);
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(12));
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<void*>(24));
+  m.buffers.Create(interleaved.data(), interleaved.size() * 4, GL_STATIC_DRAW, data.indices.data(),
+                   data.indices.size() * 2);
+  m.buffers.Attribute(0, 3, GL_FLOAT, false, 32, 0);
+  m.buffers.Attribute(1, 3, GL_FLOAT, false, 32, 12);
+  m.buffers.Attribute(2, 2, GL_FLOAT, false, 32, 24);
   m.indexCount = static_cast<int>(data.indices.size());
   return m;
 }
@@ -124,34 +99,8 @@ unsigned GlScene::Texture(const void* picture) {
 
 bool GlScene::Init(const D3DXMATRIX& projection) {
   projection_ = projection;
-  auto getPlatformDisplay =
-      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  EGLDisplay dpy = EGL_NO_DISPLAY;
-  if (getPlatformDisplay) dpy = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) {
-    dpy = eglGetDisplay(EGL_DEFAULT_DISPLAY);
-    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) return false;
-  }
-  eglBindAPI(EGL_OPENGL_API);
-  const EGLint cfgAttribs[] = {EGL_SURFACE_TYPE, EGL_DONT_CARE, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
-  EGLConfig cfg;
-  EGLint n = 0;
-  if (!eglChooseConfig(dpy, cfgAttribs, &cfg, 1, &n) || n == 0) return false;
-  const EGLint ctxAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
-  EGLContext ctx = eglCreateContext(dpy, cfg, EGL_NO_CONTEXT, ctxAttribs);
-  if (ctx == EGL_NO_CONTEXT || !eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, ctx)) return false;
-  display_ = dpy;
-  context_ = ctx;
-
-  program_ = glCreateProgram();
-  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader), fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glLinkProgram(program_);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  glUseProgram(program_);
+  if (!gl_.Create()) return false;
+  program_ = bench::BuildProgram(kVertexShader, kFragmentShader);
   auto loc = [this](const char* name) { return glGetUniformLocation(program_, name); };
   locWorld_ = loc("uWorld"), locView_ = loc("uView"), locProj_ = loc("uProj");
   locSunDir_ = loc("uSunDir"), locSunColor_ = loc("uSunColor"), locAmbient_ = loc("uAmbient");
@@ -175,17 +124,7 @@ bool GlScene::Init(const D3DXMATRIX& projection) {
   crateTexture_ = Texture(&pictures[1]);
   ballTexture_ = Texture(&pictures[2]);
 
-  glGenTextures(1, &color_);
-  glBindTexture(GL_TEXTURE_2D, color_);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kSize, kSize, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glGenRenderbuffers(1, &depth_);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kSize, kSize);
-  glGenFramebuffers(1, &fbo_);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_, 0);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth_);
-  glViewport(0, 0, kSize, kSize);
+  if (!target_.Create(kSize, true)) return false;
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glFrontFace(GL_CW);
@@ -193,32 +132,23 @@ bool GlScene::Init(const D3DXMATRIX& projection) {
   glEnable(GL_CULL_FACE);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   for (int i = 0; i < kBoxCount; ++i) boxes_.push_back(BoxWorld(i));
-  readback_.resize(kSize * kSize * 4);
   presented_.resize(kSize * kSize * 4);
-  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  return true;
 }
 
 void GlScene::Shutdown() {
-  if (!context_) return;
-  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
-  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
-  for (Mesh* m : {&floor_, &crate_, &ball_, &pane_}) {
-    glDeleteBuffers(1, &m->vbo);
-    glDeleteBuffers(1, &m->ibo);
-    glDeleteVertexArrays(1, &m->vao);
-  }
-  const GLuint textures[4] = {floorTexture_, crateTexture_, ballTexture_, color_};
-  glDeleteTextures(4, textures);
-  glDeleteRenderbuffers(1, &depth_);
-  glDeleteFramebuffers(1, &fbo_);
+  if (!gl_.context) return;
+  gl_.MakeCurrent();
+  for (Mesh* m : {&floor_, &crate_, &ball_, &pane_}) m->buffers.Destroy();
+  const GLuint textures[3] = {floorTexture_, crateTexture_, ballTexture_};
+  glDeleteTextures(3, textures);
+  target_.Destroy();
   glDeleteProgram(program_);
-  eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-  eglDestroyContext(dpy, static_cast<EGLContext>(context_));
-  context_ = nullptr;
+  gl_.Destroy();
 }
 
 void GlScene::Draw(const Mesh& mesh, const D3DXMATRIX& world) {
-  glBindVertexArray(mesh.vao);
+  glBindVertexArray(mesh.buffers.vao);
   glUniformMatrix4fv(locWorld_, 1, GL_FALSE, &world._11);
   glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_SHORT, nullptr);
 }
@@ -252,20 +182,14 @@ void GlScene::Material(const float diffuse[4], const float emissive[3]) {
 
 void GlScene::Finish() {
   // As the headless layer presents: read the frame back and copy it out.
-  glReadPixels(0, 0, kSize, kSize, GL_BGRA, GL_UNSIGNED_BYTE, readback_.data());
-  std::memcpy(presented_.data(), readback_.data(), readback_.size());
-}
-
-void GlScene::MakeCurrent() {
-  // The graphics layer makes its own context current for its calls.
-  EGLDisplay dpy = static_cast<EGLDisplay>(display_);
-  if (eglGetCurrentContext() != static_cast<EGLContext>(context_))
-    eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, static_cast<EGLContext>(context_));
+  target_.ReadBack();
+  std::memcpy(presented_.data(), target_.Pixels().data(), presented_.size());
 }
 
 void GlScene::DemoFrame(float seconds) {
-  MakeCurrent();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  // The graphics layer makes its own context current for its calls.
+  gl_.MakeCurrent();
+  target_.Bind();
   glClearColor(0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glUniform2f(locFog_, 9.0f, 26.0f);
@@ -296,8 +220,8 @@ void GlScene::DemoFrame(float seconds) {
 }
 
 void GlScene::BoxesFrame() {
-  MakeCurrent();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  gl_.MakeCurrent();
+  target_.Bind();
   glClearColor(0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glUniform2f(locFog_, 60.0f, 140.0f);
@@ -306,7 +230,7 @@ void GlScene::BoxesFrame() {
   Material(white, none);
   glUniform1i(locTextured_, 1);
   glBindTexture(GL_TEXTURE_2D, crateTexture_);
-  glBindVertexArray(crate_.vao);
+  glBindVertexArray(crate_.buffers.vao);
   // One uniform update and one draw call per box.
   for (const D3DXMATRIX& world : boxes_) {
     glUniformMatrix4fv(locWorld_, 1, GL_FALSE, &world._11);

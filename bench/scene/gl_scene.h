@@ -6,6 +6,10 @@
 
 #include <d3dx8/d3dx8math.h>
 
+#include "gl_context.h"
+#include "gl_objects.h"
+#include "gl_target.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -21,7 +25,7 @@ class GlScene {
 
  private:
   struct Mesh {
-    unsigned vao = 0, vbo = 0, ibo = 0;
+    bench::GlBuffers buffers;
     int indexCount = 0;
   };
   Mesh Upload(const void* meshData);
@@ -30,11 +34,10 @@ class GlScene {
   void Lights(const D3DXMATRIX& view, bool lamp, bool on);
   void Material(const float diffuse[4], const float emissive[3]);
   void Finish();
-  void MakeCurrent();
 
-  void* display_ = nullptr;
-  void* context_ = nullptr;
-  unsigned program_ = 0, fbo_ = 0, color_ = 0, depth_ = 0;
+  bench::GlContext gl_;
+  bench::GlTarget target_;
+  unsigned program_ = 0;
   unsigned floorTexture_ = 0, crateTexture_ = 0, ballTexture_ = 0;
   Mesh floor_, crate_, ball_, pane_;
   D3DXMATRIX projection_;
@@ -42,7 +45,7 @@ class GlScene {
   int locLampPos_ = -1, locLampColor_ = -1, locLampAtt_ = -1, locDiffuse_ = -1, locEmissive_ = -1;
   int locFog_ = -1, locFogColor_ = -1, locTextured_ = -1;
   std::vector<D3DXMATRIX> boxes_;
-  std::vector<uint8_t> readback_, presented_;
+  std::vector<uint8_t> presented_;
 };
 
 }  // namespace scenebench

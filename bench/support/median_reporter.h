@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,5 +38,13 @@ class MedianReporter : public benchmark::ConsoleReporter {
  private:
   std::map<std::string, double> median_, single_;
 };
+
+// Runs the benchmarks the command line selects, with SDL on its off-screen
+// driver unless the environment names another.
+inline void RunOffScreen(int* argc, char** argv, MedianReporter* reporter) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  benchmark::Initialize(argc, argv);
+  benchmark::RunSpecifiedBenchmarks(reporter);
+}
 
 }  // namespace bench

@@ -3,7 +3,6 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
-#include <cstring>
 
 namespace bench {
 namespace {
@@ -47,72 +46,49 @@ void main() {
 
 bool GlTextRenderer::Init(const GlyphTable& glyphs, int targetSize) {
   glyphs_ = glyphs;
-  target_ = targetSize;
   if (!gl_.Create()) return false;
   program_ = BuildProgram(kVertexShader, kFragmentShader);
   glUniform1i(glGetUniformLocation(program_, "uAtlas"), 0);
-  glUniform2f(glGetUniformLocation(program_, "uTarget"), static_cast<float>(target_), static_cast<float>(target_));
+  const auto side = static_cast<float>(targetSize);
+  glUniform2f(glGetUniformLocation(program_, "uTarget"), side, side);
 
-  glGenVertexArrays(1, &vao_);
-  glBindVertexArray(vao_);
-  glGenBuffers(1, &vbo_);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  glBufferData(GL_ARRAY_BUFFER, kBatch * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex), reinterpret_cast<void*>(16));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(20));
+  buffers_.Create(nullptr, kBatch * sizeof(Vertex), GL_STREAM_DRAW);
+  buffers_.Attribute(0, 4, GL_FLOAT, false, sizeof(Vertex), 0);
+  buffers_.Attribute(1, GL_BGRA, GL_UNSIGNED_BYTE, true, sizeof(Vertex), 16);
+  buffers_.Attribute(2, 2, GL_FLOAT, false, sizeof(Vertex), 20);
 
   // The font's own atlas, in its format.
-  const unsigned size = glyphs_.atlasSize;
-  const std::vector<uint16_t>& texels = glyphs_.atlas;
-  glGenTextures(1, &atlas_);
-  glBindTexture(GL_TEXTURE_2D, atlas_);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA4, static_cast<GLsizei>(size), static_cast<GLsizei>(size), 0, GL_BGRA,
-               GL_UNSIGNED_SHORT_4_4_4_4_REV, texels.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  const auto size = static_cast<int>(glyphs_.atlasSize);
+  atlas_ = SingleLevelTexture(size, size, GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, glyphs_.atlas.data(),
+                              GL_NEAREST);
 
-  glGenTextures(1, &color_);
-  glBindTexture(GL_TEXTURE_2D, color_);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, target_, target_, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glGenFramebuffers(1, &fbo_);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_, 0);
+  if (!target_.Create(targetSize, false)) return false;
   glBindTexture(GL_TEXTURE_2D, atlas_);
-  glViewport(0, 0, target_, target_);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   vertices_.resize(kBatch * sizeof(Vertex));
-  readback_.resize(static_cast<size_t>(target_) * target_ * 4);
-  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  return true;
 }
 
 void GlTextRenderer::Shutdown() {
   if (!gl_.context) return;
   gl_.MakeCurrent();
   glDeleteTextures(1, &atlas_);
-  glDeleteTextures(1, &color_);
-  glDeleteFramebuffers(1, &fbo_);
-  glDeleteBuffers(1, &vbo_);
-  glDeleteVertexArrays(1, &vao_);
+  target_.Destroy();
+  buffers_.Destroy();
   glDeleteProgram(program_);
   gl_.Destroy();
 }
 
 void GlTextRenderer::Flush(unsigned vertices) {
-  // A fresh store for every batch, as a discarding lock gives.
-  glBufferData(GL_ARRAY_BUFFER, kBatch * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
-  glBufferSubData(GL_ARRAY_BUFFER, 0, vertices * sizeof(Vertex), vertices_.data());
+  // A fresh store for every batch.
+  buffers_.Stream(vertices_.data(), vertices * sizeof(Vertex));
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices));
 }
 
 void GlTextRenderer::Frame(const char* text, float x, float y) {
   gl_.MakeCurrent();
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  target_.Bind();
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   const float size = static_cast<float>(glyphs_.atlasSize);
@@ -146,7 +122,7 @@ void GlTextRenderer::Frame(const char* text, float x, float y) {
     sx += w;
   }
   if (count) Flush(count);
-  glReadPixels(0, 0, target_, target_, GL_BGRA, GL_UNSIGNED_BYTE, readback_.data());
+  target_.ReadBack();
 }
 
 }  // namespace bench

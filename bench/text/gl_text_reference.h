@@ -4,6 +4,8 @@
 #pragma once
 
 #include "gl_context.h"
+#include "gl_objects.h"
+#include "gl_target.h"
 
 #include <cstdint>
 #include <vector>
@@ -27,11 +29,11 @@ class GlTextRenderer {
   void Flush(unsigned vertices);
 
   GlyphTable glyphs_{};
-  int target_ = 0;
   GlContext gl_;
-  unsigned program_ = 0, vao_ = 0, vbo_ = 0, fbo_ = 0, color_ = 0, atlas_ = 0;
+  GlBuffers buffers_;
+  GlTarget target_;
+  unsigned program_ = 0, atlas_ = 0;
   std::vector<uint8_t> vertices_;
-  std::vector<uint8_t> readback_;
 };
 
 }  // namespace bench

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "gl_text_reference.h"
+#include "layer_device.h"
 #include "median_reporter.h"
 #include "textout/font_texture.h"
 
@@ -40,15 +41,7 @@ struct LayerText {
   bool Init() {
     d3d = Direct3DCreate8(D3D_SDK_VERSION);
     if (!d3d) return false;
-    D3DDISPLAYMODE mode;
-    d3d->GetAdapterDisplayMode(0, &mode);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = pp.BackBufferHeight = kTarget;
-    pp.BackBufferFormat = mode.Format;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    if (FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device)))
-      return false;
+    if (FAILED(bench::CreateLayerDevice(d3d, kTarget, kTarget, nullptr, false, &device))) return false;
     font = new FontTexture("Arial", kPointSize, 0);
     if (FAILED(font->InitDeviceObjects(device)) || FAILED(font->RestoreDeviceObjects())) return false;
     return SUCCEEDED(device->CreateImageSurface(kTarget, kTarget, D3DFMT_A8R8G8B8, &readBack));
@@ -130,10 +123,8 @@ BENCHMARK(BM_PlainOpenGL)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  benchmark::Initialize(&argc, argv);
   bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  bench::RunOffScreen(&argc, argv, &reporter);
   const double layer = reporter.Seconds("BM_FontTextureOnLayer"), gl = reporter.Seconds("BM_PlainOpenGL");
   if (layer > 0 && gl > 0)
     std::printf("1,000 characters: %.3f ms through the font texture, %.3f ms in plain OpenGL (ratio %.2f)\n",
