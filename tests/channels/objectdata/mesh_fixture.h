@@ -6,6 +6,7 @@
 #include "channel_harness.h"
 #include "floatvalue/vel_float_channel.h"
 #include "objectdata/vel_dx8_object_data_channel.h"
+#include "quad_mesh.h"
 
 #include <d3d8/d3d8debug.h>
 
@@ -21,34 +22,14 @@ class MeshTest : public ChannelHarness {
   // four positions and colours, six indices (two triangles), no buffers yet.
   void MakeQuad(Vel_DX8_ObjectDataChannel* mesh, float x0, float y0, float x1, float y1, float z, D3DCOLOR color) {
     mesh->Release();
-    mesh->SetVertexCount(4);
-    mesh->SetVertexPositionUse(true);
-    mesh->SetVertexColorUse(true);
-    const VertPos corners[4] = {{x0, y1, z}, {x1, y1, z}, {x1, y0, z}, {x0, y0, z}};
-    for (int i = 0; i < 4; ++i) {
-      mesh->SetVertexPosition(corners[i], i);
-      mesh->SetVertexColor(VertColor{color}, i);
-    }
-    mesh->SetIndexCount(6);
-    unsigned short indices[6] = {0, 1, 2, 0, 2, 3};
-    mesh->SetIndexes(indices);
+    SetQuad(mesh, x0, y0, x1, y1, z, color);
   }
 
-  // Identity view and projection (so x and y in -1..1 span the viewport and
-  // the frustum), no lighting, no face culling, the vertex colour straight to
-  // the target.
+  // The harness's flat view, the vertex colour straight to the target.
   void FlatSetup() {
-    Vel_DX8_DirectGraphicsChannel* device = Device();
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    D3DDevice()->SetTransform(D3DTS_VIEW, &identity);
-    D3DDevice()->SetTransform(D3DTS_WORLD, &identity);
-    device->SetProjectionMatrix(identity);
-    device->CalcFrustumPlanes();
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    FlatView();
+    Device()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    Device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   }
 
   // One frame drawing `start` between a clear and the scene's end; the
@@ -61,11 +42,6 @@ class MeshTest : public ChannelHarness {
     Frame(start);
     d->EndScene();
     return PresentAndCapture();
-  }
-
-  // The pixel at the centre of NDC position (x, y).
-  static Rgba At(const Image& image, float x, float y) {
-    return image.At(static_cast<int>((x + 1.0f) * 0.5f * kWidth), static_cast<int>((1.0f - y) * 0.5f * kHeight));
   }
 
   Vel_FloatChannel* Statistic(const char* name) {

@@ -4,6 +4,8 @@
 #include "saved_record.h"
 #include "win32/window.h"
 
+#include <d3dx8/d3dx8math.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -176,6 +178,22 @@ void ChannelHarness::ExpectCutRecordsHandled(const GUID& type, const std::vector
       EXPECT_FALSE(messages.messages.empty()) << "record cut to " << size << " of " << record.size() << " bytes";
     }
   }
+}
+
+void ChannelHarness::FlatView() {
+  Vel_DX8_DirectGraphicsChannel* device = Device();
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  D3DDevice()->SetTransform(D3DTS_VIEW, &identity);
+  D3DDevice()->SetTransform(D3DTS_WORLD, &identity);
+  device->SetProjectionMatrix(identity);
+  device->CalcFrustumPlanes();
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+}
+
+Rgba ChannelHarness::At(const Image& image, float x, float y) {
+  return image.At(static_cast<int>((x + 1.0f) * 0.5f * kWidth), static_cast<int>((1.0f - y) * 0.5f * kHeight));
 }
 
 Image ChannelHarness::PresentAndCapture() {

@@ -92,6 +92,9 @@ class ChannelHarness : public ::testing::Test {
   // The engine's one device channel (created on first use) and its device.
   Vel_DX8_DirectGraphicsChannel* Device();
   IDirect3DDevice8* D3DDevice();
+  // Identity world, view and projection (x and y in -1..1 span the viewport
+  // and the frustum), no lighting, no face culling.
+  void FlatView();
 
   // One engine frame (tree count advanced) with `start` as the group's start
   // channel; RunFrames runs n of them.
@@ -116,6 +119,8 @@ class ChannelHarness : public ::testing::Test {
   // back; Capture reads what was presented last.
   Image PresentAndCapture();
   Image Capture();
+  // The pixel at the centre of NDC position (x, y).
+  static Rgba At(const Image& image, float x, float y);
 
   // Another window, made active: the engine window is then inactive.
   HWND MakeOtherWindowActive();

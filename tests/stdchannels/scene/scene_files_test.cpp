@@ -55,20 +55,7 @@ class SceneFilesTest : public MeshTest {
   Vel_DX8_SurfaceChannel* AddRectangle(float x0, float y0, float x1, float y1, float z, MaterialChannel* material,
                                        Vel_DX8_ObjectChannel* object = nullptr) {
     Vel_DX8_ObjectDataChannel* mesh = NewMesh();
-    mesh->SetVertexCount(4);
-    mesh->SetVertexPositionUse(true);
-    mesh->SetVertexNormalUse(true);
-    mesh->SetVertexTUUse(true);
-    const VertPos corners[4] = {{x0, y1, z}, {x1, y1, z}, {x1, y0, z}, {x0, y0, z}};
-    const VertTUV uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (int i = 0; i < 4; ++i) {
-      mesh->SetVertexPosition(corners[i], i);
-      mesh->SetVertexNormal(VertNormal{0, 0, -1}, i);
-      mesh->SetVertexTUCoord(uv[i], i);
-    }
-    mesh->SetIndexCount(6);
-    unsigned short indices[6] = {0, 1, 2, 0, 2, 3};
-    mesh->SetIndexes(indices);
+    SetQuad(mesh, x0, y0, x1, y1, z);
     auto* surface = Create<Vel_DX8_SurfaceChannel>(vel::kSurfaceType);
     EXPECT_TRUE(Link(surface, mesh, Vel_DX8_SurfaceChannel::kObjectDataSlot));
     EXPECT_TRUE(Link(surface, material, Vel_DX8_SurfaceChannel::kMaterialSlot));

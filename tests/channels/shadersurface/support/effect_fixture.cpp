@@ -1,6 +1,7 @@
 #include "effect_fixture.h"
 
 #include "image_writers.h"
+#include "quad_mesh.h"
 
 #include <d3d8/d3d8debug.h>
 
@@ -48,15 +49,7 @@ void EffectTest::SetUp() {
   layerOutput = new StderrCapture;
   ChannelHarness::SetUp();
   ASSERT_NE(D3DDevice(), nullptr);
-  Vel_DX8_DirectGraphicsChannel* device = Device();
-  D3DXMATRIX identity;
-  D3DXMatrixIdentity(&identity);
-  D3DDevice()->SetTransform(D3DTS_VIEW, &identity);
-  D3DDevice()->SetTransform(D3DTS_WORLD, &identity);
-  device->SetProjectionMatrix(identity);
-  device->CalcFrustumPlanes();
-  device->SetRenderState(D3DRS_LIGHTING, FALSE);
-  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  FlatView();
 }
 
 void EffectTest::TearDown() {
@@ -109,20 +102,7 @@ Vel_DX8_Texture* EffectTest::AddRamp(Vel_DX8_PixelShaderSurface* surface, const 
 
 Vel_DX8_ObjectDataChannel* EffectTest::Quad(float x0, float y0, float x1, float y1, float z) {
   auto* mesh = Create<Vel_DX8_ObjectDataChannel>(vel::kObjectDataType);
-  mesh->SetVertexCount(4);
-  mesh->SetVertexPositionUse(true);
-  mesh->SetVertexNormalUse(true);
-  mesh->SetVertexTUUse(true);
-  const VertPos corners[4] = {{x0, y1, z}, {x1, y1, z}, {x1, y0, z}, {x0, y0, z}};
-  const VertTUV uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-  for (int i = 0; i < 4; ++i) {
-    mesh->SetVertexPosition(corners[i], i);
-    mesh->SetVertexNormal(VertNormal{0, 0, -1}, i);
-    mesh->SetVertexTUCoord(uv[i], i);
-  }
-  mesh->SetIndexCount(6);
-  unsigned short indices[6] = {0, 1, 2, 0, 2, 3};
-  mesh->SetIndexes(indices);
+  SetQuad(mesh, x0, y0, x1, y1, z);
   return mesh;
 }
 
@@ -177,14 +157,7 @@ void EffectTest::LoseDevice() {
   D3D8Debug_LoseDevice(D3DDevice());
   ASSERT_TRUE(Device()->ResetDevice());
   // A reset device starts from the default states: the fixture's again.
-  D3DXMATRIX identity;
-  D3DXMatrixIdentity(&identity);
-  D3DDevice()->SetTransform(D3DTS_VIEW, &identity);
-  D3DDevice()->SetTransform(D3DTS_WORLD, &identity);
-  Device()->SetProjectionMatrix(identity);
-  Device()->CalcFrustumPlanes();
-  Device()->SetRenderState(D3DRS_LIGHTING, FALSE);
-  Device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  FlatView();
 }
 
 void EffectTest::ExpectLossRecovers(Vel_DX8_PixelShaderSurface* surface) {
@@ -224,10 +197,6 @@ bool EffectTest::ShadersAvailable() {
   if (made) d->DeleteVertexShader(handle);
   code->Release();
   return made;
-}
-
-Rgba EffectTest::At(const Image& image, float x, float y) {
-  return image.At(static_cast<int>((x + 1.0f) * 0.5f * kWidth), static_cast<int>((1.0f - y) * 0.5f * kHeight));
 }
 
 }  // namespace vel_test

@@ -89,9 +89,6 @@ class EffectTest : public ChannelHarness {
   // Tests of drawing with shaders skip themselves on a layer that cannot.
   bool ShadersAvailable();
 
-  // The pixel at the centre of NDC position (x, y).
-  static Rgba At(const Image& image, float x, float y);
-
   StderrCapture* layerOutput = nullptr;
 };
 
