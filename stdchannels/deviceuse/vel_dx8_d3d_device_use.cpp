@@ -3,6 +3,7 @@
 #include "channel_internal.h"
 #include "device/vel_dx8_direct_graphics_channel.h"
 #include "engine_interface.h"
+#include "vel_child_slots.h"
 #include "vel_type_guids.h"
 
 #include <new>
@@ -10,12 +11,7 @@
 
 namespace {
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kDeviceUseType);
-    record.SetName("DX8 D3DDeviceUse");
-    record.baseType = vel::kDeviceUseType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("DX8 D3DDeviceUse", vel::kDeviceUseType, vel::kDeviceUseType);
   return type;
 }
 

@@ -3,18 +3,14 @@
 #include "file_loader.h"
 #include "file_saver.h"
 #include "vel_chunk_records.h"
+#include "vel_child_slots.h"
 #include "vel_type_guids.h"
 
 #include <new>
 
 namespace {
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kFloatType);
-    record.SetName("Value");
-    record.baseType = vel::kFloatType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("Value", vel::kFloatType, vel::kFloatType);
   return type;
 }
 }  // namespace

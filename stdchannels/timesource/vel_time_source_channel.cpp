@@ -1,5 +1,6 @@
 #include "timesource/vel_time_source_channel.h"
 
+#include "vel_child_slots.h"
 #include "vel_type_guids.h"
 
 #include <atomic>
@@ -10,12 +11,7 @@ namespace {
 std::atomic<float> fixedFrameTime{0.0f};
 
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kTimeSourceType);
-    record.SetName("Time Source");
-    record.baseType = vel::kTimeSourceType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("Time Source", vel::kTimeSourceType, vel::kTimeSourceType);
   return type;
 }
 }  // namespace

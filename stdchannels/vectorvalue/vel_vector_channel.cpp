@@ -3,18 +3,14 @@
 #include "file_loader.h"
 #include "file_saver.h"
 #include "vel_chunk_records.h"
+#include "vel_child_slots.h"
 #include "vel_type_guids.h"
 
 #include <new>
 
 namespace {
 ChannelType& TypeRecord() {
-  static ChannelType type = [] {
-    ChannelType record(vel::kVectorType);
-    record.SetName("Value Vector");
-    record.baseType = vel::kVectorType;
-    return record;
-  }();
+  static ChannelType type = vel::MakeTypeRecord("Value Vector", vel::kVectorType, vel::kVectorType);
   return type;
 }
 }  // namespace

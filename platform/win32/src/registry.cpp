@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -89,6 +90,30 @@ RegistryKey* KeyRecord(RegistryStore& store, const std::string& path, bool creat
   return &key;
 }
 
+// Runs `use` on the store's record of an open key with the process's table
+// locked; the key must have been opened with `needed`. To set values the
+// store is read under the writers' lock and saved when `use` answers
+// ERROR_SUCCESS.
+template <class Use>
+LSTATUS WithKeyRecord(HKEY key, REGSAM needed, Use use) {
+  KeyTable& table = Keys();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  std::string path;
+  REGSAM access;
+  if (!BasePath(table, key, &path, &access)) return ERROR_INVALID_HANDLE;
+  if (!(access & needed)) return ERROR_ACCESS_DENIED;
+  const std::string storePath = RegistryStorePath();
+  const bool writes = needed == KEY_SET_VALUE;
+  std::optional<RegistryStoreLock> writer;
+  if (writes) writer.emplace(storePath);
+  RegistryStore store = LoadRegistryStore(storePath);
+  RegistryKey* record = KeyRecord(store, path, false);
+  if (!record) return ERROR_KEY_DELETED;
+  const LSTATUS status = use(*record);
+  if (!writes || status != ERROR_SUCCESS) return status;
+  return static_cast<LSTATUS>(SaveRegistryStore(storePath, store));
+}
+
 }  // namespace
 
 extern "C" {
@@ -151,75 +176,50 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM acc
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
                          LPDWORD dataSize) {
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;
-  KeyTable& table = Keys();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  std::string path;
-  REGSAM access;
-  if (!BasePath(table, key, &path, &access)) return ERROR_INVALID_HANDLE;
-  if (!(access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-  RegistryStore store = LoadRegistryStore(RegistryStorePath());
-  RegistryKey* record = KeyRecord(store, path, false);
-  if (!record) return ERROR_KEY_DELETED;
-  RegistryValue* value = FindValue(*record, valueName);
-  if (!value) return ERROR_FILE_NOT_FOUND;
-  if (type) *type = value->type;
-  DWORD size = static_cast<DWORD>(value->data.size());
-  if (!dataSize) return ERROR_SUCCESS;
-  if (!data) {
+  return WithKeyRecord(key, KEY_QUERY_VALUE, [&](RegistryKey& record) -> LSTATUS {
+    const RegistryValue* value = FindValue(record, valueName);
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    if (type) *type = value->type;
+    DWORD size = static_cast<DWORD>(value->data.size());
+    if (!dataSize) return ERROR_SUCCESS;
+    if (!data) {
+      *dataSize = size;
+      return ERROR_SUCCESS;
+    }
+    if (*dataSize < size) {
+      *dataSize = size;
+      return ERROR_MORE_DATA;
+    }
+    std::memcpy(data, value->data.data(), size);
+    if (IsStringType(value->type) && size < *dataSize && (size == 0 || data[size - 1] != '\0'))
+      data[size] = '\0';
     *dataSize = size;
     return ERROR_SUCCESS;
-  }
-  if (*dataSize < size) {
-    *dataSize = size;
-    return ERROR_MORE_DATA;
-  }
-  std::memcpy(data, value->data.data(), size);
-  if (IsStringType(value->type) && size < *dataSize && (size == 0 || data[size - 1] != '\0'))
-    data[size] = '\0';
-  *dataSize = size;
-  return ERROR_SUCCESS;
+  });
 }
 
 LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
   if (!data && dataSize > 0) return ERROR_INVALID_PARAMETER;
-  KeyTable& table = Keys();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  std::string path;
-  REGSAM access;
-  if (!BasePath(table, key, &path, &access)) return ERROR_INVALID_HANDLE;
-  if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  std::string storePath = RegistryStorePath();
-  RegistryStoreLock writer(storePath);
-  RegistryStore store = LoadRegistryStore(storePath);
-  RegistryKey* record = KeyRecord(store, path, false);
-  if (!record) return ERROR_KEY_DELETED;
-  RegistryValue* value = FindValue(*record, valueName);
-  if (!value) {
-    record->values.emplace_back();
-    value = &record->values.back();
-    value->name = valueName ? valueName : "";
-  }
-  value->type = type;
-  value->data.assign(reinterpret_cast<const char*>(data), data ? dataSize : 0);
-  return static_cast<LSTATUS>(SaveRegistryStore(storePath, store));
+  return WithKeyRecord(key, KEY_SET_VALUE, [&](RegistryKey& record) -> LSTATUS {
+    RegistryValue* value = FindValue(record, valueName);
+    if (!value) {
+      record.values.emplace_back();
+      value = &record.values.back();
+      value->name = valueName ? valueName : "";
+    }
+    value->type = type;
+    value->data.assign(reinterpret_cast<const char*>(data), data ? dataSize : 0);
+    return ERROR_SUCCESS;
+  });
 }
 
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName) {
-  KeyTable& table = Keys();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  std::string path;
-  REGSAM access;
-  if (!BasePath(table, key, &path, &access)) return ERROR_INVALID_HANDLE;
-  if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-  std::string storePath = RegistryStorePath();
-  RegistryStoreLock writer(storePath);
-  RegistryStore store = LoadRegistryStore(storePath);
-  RegistryKey* record = KeyRecord(store, path, false);
-  if (!record) return ERROR_KEY_DELETED;
-  RegistryValue* value = FindValue(*record, valueName);
-  if (!value) return ERROR_FILE_NOT_FOUND;
-  record->values.erase(record->values.begin() + (value - record->values.data()));
-  return static_cast<LSTATUS>(SaveRegistryStore(storePath, store));
+  return WithKeyRecord(key, KEY_SET_VALUE, [&](RegistryKey& record) -> LSTATUS {
+    RegistryValue* value = FindValue(record, valueName);
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    record.values.erase(record.values.begin() + (value - record.values.data()));
+    return ERROR_SUCCESS;
+  });
 }
 
 LSTATUS RegCloseKey(HKEY key) {

@@ -195,6 +195,34 @@ void ReportSize(HWND window, int type, int width, int height) {
 
 using namespace win32plat;
 
+namespace {
+
+// Where a window or the desktop lies on the screen; false with the error set
+// for anything else.
+bool ScreenBounds(HWND window, SDL_Rect* bounds) {
+  if (window == &Table().desktop) return DisplayBounds(bounds) || Fail(ERROR_NOT_SUPPORTED);
+  Win32Window* record = LiveWindow(window);
+  if (!record) return Fail(ERROR_INVALID_WINDOW_HANDLE);
+  SDL_GetWindowPosition(record->sdl, &bounds->x, &bounds->y);
+  SDL_GetWindowSize(record->sdl, &bounds->w, &bounds->h);
+  return true;
+}
+
+// The screen position of a window's client area; the desktop's coordinates
+// are the screen's.
+bool ClientOrigin(HWND window, POINT* origin) {
+  *origin = POINT{0, 0};
+  if (window == &Table().desktop) return true;
+  Win32Window* record = LiveWindow(window);
+  if (!record) return Fail(ERROR_INVALID_WINDOW_HANDLE);
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(record->sdl, &x, &y);
+  *origin = POINT{x, y};
+  return true;
+}
+
+}  // namespace
+
 SDL_Window* Win32_GetSDLWindow(HWND window) {
   Win32Window* record = LiveWindow(window);
   return record ? record->sdl : nullptr;
@@ -362,34 +390,17 @@ HWND GetDesktopWindow(void) { return &Table().desktop; }
 
 BOOL GetClientRect(HWND window, LPRECT rect) {
   if (!rect) return Fail(ERROR_INVALID_PARAMETER);
-  if (window == &Table().desktop) {
-    SDL_Rect bounds;
-    if (!DisplayBounds(&bounds)) return Fail(ERROR_NOT_SUPPORTED);
-    *rect = RECT{0, 0, bounds.w, bounds.h};
-    return TRUE;
-  }
-  Win32Window* record = LiveWindow(window);
-  if (!record) return Fail(ERROR_INVALID_WINDOW_HANDLE);
-  int w = 0, h = 0;
-  SDL_GetWindowSize(record->sdl, &w, &h);
-  *rect = RECT{0, 0, w, h};
+  SDL_Rect bounds;
+  if (!ScreenBounds(window, &bounds)) return FALSE;
+  *rect = RECT{0, 0, bounds.w, bounds.h};
   return TRUE;
 }
 
 BOOL GetWindowRect(HWND window, LPRECT rect) {
   if (!rect) return Fail(ERROR_INVALID_PARAMETER);
-  if (window == &Table().desktop) {
-    SDL_Rect bounds;
-    if (!DisplayBounds(&bounds)) return Fail(ERROR_NOT_SUPPORTED);
-    *rect = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
-    return TRUE;
-  }
-  Win32Window* record = LiveWindow(window);
-  if (!record) return Fail(ERROR_INVALID_WINDOW_HANDLE);
-  int x = 0, y = 0, w = 0, h = 0;
-  SDL_GetWindowPosition(record->sdl, &x, &y);
-  SDL_GetWindowSize(record->sdl, &w, &h);
-  *rect = RECT{x, y, x + w, y + h};
+  SDL_Rect bounds;
+  if (!ScreenBounds(window, &bounds)) return FALSE;
+  *rect = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
   return TRUE;
 }
 
@@ -488,26 +499,20 @@ int ShowCursor(BOOL show) {
 }
 
 BOOL ScreenToClient(HWND window, LPPOINT point) {
+  POINT origin;
   if (!point) return Fail(ERROR_INVALID_PARAMETER);
-  if (window == &Table().desktop) return TRUE;
-  Win32Window* record = LiveWindow(window);
-  if (!record) return Fail(ERROR_INVALID_WINDOW_HANDLE);
-  int x = 0, y = 0;
-  SDL_GetWindowPosition(record->sdl, &x, &y);
-  point->x -= x;
-  point->y -= y;
+  if (!ClientOrigin(window, &origin)) return FALSE;
+  point->x -= origin.x;
+  point->y -= origin.y;
   return TRUE;
 }
 
 BOOL ClientToScreen(HWND window, LPPOINT point) {
+  POINT origin;
   if (!point) return Fail(ERROR_INVALID_PARAMETER);
-  if (window == &Table().desktop) return TRUE;
-  Win32Window* record = LiveWindow(window);
-  if (!record) return Fail(ERROR_INVALID_WINDOW_HANDLE);
-  int x = 0, y = 0;
-  SDL_GetWindowPosition(record->sdl, &x, &y);
-  point->x += x;
-  point->y += y;
+  if (!ClientOrigin(window, &origin)) return FALSE;
+  point->x += origin.x;
+  point->y += origin.y;
   return TRUE;
 }
 
