@@ -4,6 +4,7 @@
 #include "channel_internal.h"
 #include "orn_channel.h"
 #include "orn_channel_group.h"
+#include "text/text_channel.h"
 
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,10 @@ const char* const kDrawingTypes[] = {
     "1E9B4C73-D58A-4206-B7F1-6A3C02E8D95B", "7D4F1A06-C9E3-4B85-A2D7-F05B8C631E4A",
     "C2A95E18-0B7D-4F36-8D41-95E3A7C06F2B", "7F0C4D21-E83A-4B97-A6D5-2C91F8E04B63",
     "58C2A19F-0D76-4E3B-A4F8-C91E07B36D52", "5B2A43FC-4685-42A5-8BE0-8C71BA7C4170"};
+const char* const kTextOutType = "6B92D0E4-7C31-4A5F-8E17-D4A3B96C0F28";
+const char* const kTextType = "E4B71C39-2A5D-4F86-9C03-7D1A5E62B8F0";
+const char* const kVectorType = "C2A95E18-0B7D-4F36-8D41-95E3A7C06F2B";
+const char* const kFloatType = "7D4F1A06-C9E3-4B85-A2D7-F05B8C631E4A";
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +98,31 @@ int main(int argc, char** argv) {
     else root = channel;
   }
   save(drawing, "drawing.grp");
+
+  // The text channels' records: a text output with its font (face name and
+  // point size), its position, text and colour children, and the text with a
+  // value linked to it.
+  Orn_ChannelGroup* text = engine->CreateNewGroup("Text", false, -1);
+  auto makeText = [&](const char* type, const char* name) {
+    Orn_Channel* channel = engine->InitChannelFromType(GuidLiteral(type), text, false);
+    if (channel) channel->SetChannelName(name);
+    return channel;
+  };
+  Orn_Channel* textOut = makeText(kTextOutType, "Caption");
+  Orn_Channel* string = makeText(kTextType, "Caption text");
+  Orn_Channel* position = makeText(kVectorType, "Caption position");
+  Orn_Channel* colour = makeText(kVectorType, "Caption colour");
+  Orn_Channel* value = makeText(kFloatType, "Frame count");
+  if (string && string->GetChannelType().type == GuidLiteral(kTextType))
+    static_cast<TextChannel*>(string)->SetString("Frames: ");
+  if (string && value) string->SetChild(value, -1, 0);
+  if (textOut) {
+    if (position) textOut->SetChild(position, -1, 0);
+    if (string) textOut->SetChild(string, -1, 1);
+    if (colour) textOut->SetChild(colour, -1, 2);
+    text->SetStartChannel(textOut->GetChannelIDIndexNr());
+  }
+  save(text, "text.grp");
 
   // The bundled scene demo: a whole project's records, textures and meshes.
   const std::filesystem::path scene = std::filesystem::path(KELVANE_DIST_DIR) / "demos" / "scene" / "start.grp";
