@@ -36,7 +36,8 @@ ShaderEffect::ShaderEffect()
       indexBuffer(nullptr),
       buffersReady(false),
       lastObjectStamp(0),
-      skinned(false) {}
+      skinned(false),
+      retryClock(GetTickCount) {}
 
 ShaderEffect::~ShaderEffect() {
   // Not through the table: a derived effect's part is gone by now.
@@ -209,14 +210,14 @@ void ShaderEffect::DoShaderEffect() {
   Orn_Channel* mesh = MeshChild();
   const int stamp = mesh ? static_cast<int>(mesh->GetTimeStamp()) : 0;
   const bool waiting = restoreFailedAt_ != 0 && stamp == failedStamp_ &&
-                       static_cast<DWORD>(GetTickCount() - restoreFailedAt_) < kRestoreRetryMs;
+                       static_cast<DWORD>(retryClock() - restoreFailedAt_) < kRestoreRetryMs;
   if ((!buffersReady || (mesh && stamp != lastObjectStamp)) && !waiting) {
     if (RestoreDeviceObjects()) {
       restoreFailedAt_ = 0;
       if (mesh) lastObjectStamp = static_cast<int>(mesh->GetTimeStamp());
     } else {
       // Reported once now; tried again when something may have changed.
-      restoreFailedAt_ = GetTickCount() | 1;
+      restoreFailedAt_ = retryClock() | 1;
       failedStamp_ = mesh ? static_cast<int>(mesh->GetTimeStamp()) : 0;
     }
   }

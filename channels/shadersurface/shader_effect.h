@@ -104,6 +104,9 @@ class ShaderEffect {
   bool buffersReady;
   int lastObjectStamp;
   bool skinned;
+  // The clock the restore retries are timed by, in milliseconds
+  // (GetTickCount).
+  DWORD (*retryClock)();
 
   // The device when the effect has a device channel that has one, else null.
   IDirect3DDevice8* D3DDevice() const;

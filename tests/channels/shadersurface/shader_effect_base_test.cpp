@@ -13,10 +13,12 @@ namespace vel_test {
 namespace {
 
 // An effect of the test: the components it is given, counting its restores
-// and draws.
+// and draws; its retry clock stands where the test puts it.
 class ProbeEffect : public ShaderEffect {
  public:
-  explicit ProbeEffect(std::vector<int> used, bool skinning = false) : used_(std::move(used)), skinning_(skinning) {}
+  explicit ProbeEffect(std::vector<int> used, bool skinning = false) : used_(std::move(used)), skinning_(skinning) {
+    retryClock = [] { return now; };
+  }
   bool UsesVertexComponent(int index) override { return std::count(used_.begin(), used_.end(), index) > 0; }
   bool SupportsSkinning() override { return skinning_; }
   float GetVertexValue(int vertex) override { return 10.0f * static_cast<float>(vertex); }
@@ -46,6 +48,7 @@ class ProbeEffect : public ShaderEffect {
 
   int restores = 0;
   int renders = 0;
+  static inline DWORD now = 5001;  // odd: a failure is stamped with the low bit set
 
  private:
   static constexpr DWORD kDeclaration[] = {0x20000000, 0xFFFFFFFF};
@@ -177,18 +180,26 @@ TEST_F(ShaderEffectBaseTest, BadMeshesForeignChildrenAndAMissingDeviceDrawNothin
   ProbeEffect effect({ShaderEffect::kPosition});
   Attach(effect, surface);
   effect.DoShaderEffect();
+  ProbeEffect::now += ShaderEffect::kRestoreRetryMs - 1;
   effect.DoShaderEffect();
   EXPECT_FALSE(effect.Ready());
   EXPECT_EQ(effect.renders, 0);
-  // Reported once, not every frame; a device reset tries again at once, and
-  // so does a change of the mesh, which mends it here.
+  // Tried and reported once, not every frame, until a second has passed; a
+  // device reset tries again at once, and so does a change of the mesh,
+  // which mends it here.
+  EXPECT_EQ(effect.restores, 1);
   EXPECT_EQ(messages.Count("Invalid index data"), 1);
+  ProbeEffect::now += 1;
+  effect.DoShaderEffect();
+  EXPECT_EQ(effect.restores, 2);
   effect.InvalidateDeviceObjects();
   effect.DoShaderEffect();
-  EXPECT_EQ(messages.Count("Invalid index data"), 2);
+  EXPECT_EQ(effect.restores, 3);
+  EXPECT_EQ(messages.Count("Invalid index data"), 3);
   mesh->SetIndex(3, 5);
   ASSERT_TRUE(mesh->CreateVertexBuffer());
   effect.DoShaderEffect();
+  EXPECT_EQ(effect.restores, 4);
   EXPECT_TRUE(effect.Ready());
 
   // A channel of another type in the mesh slot is never read as a mesh.
