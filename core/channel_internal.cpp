@@ -60,6 +60,7 @@ Orn_Channel* ChannelInternal::GetInternalChild(Orn_Channel* channel, int i) {
 }
 
 void ChannelInternal::RecalculateNodeOffsets(Orn_Channel* channel) {
+  Orn_Channel::NoteLinkChange();
   if (!channel) return;
   int counter = 0;
   for (int i = 0; i < channel->childInfos.GetItemCount(); ++i) {
@@ -156,6 +157,7 @@ void ChannelInternal::SortChilderen(Orn_Channel* channel) {
 }
 
 void ChannelInternal::ReleaseChilderen(Orn_Channel* channel) {
+  Orn_Channel::NoteLinkChange();
   if (!channel) return;
   for (int i = 0; i < channel->childInfos.GetItemCount(); ++i)
     delete static_cast<ChildInfo*>(channel->childInfos.GetItem(i));

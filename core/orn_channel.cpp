@@ -63,7 +63,10 @@ Orn_Channel::Orn_Channel()
       uniqueChannel(false),
       typeCached(false) {}
 
+uint64_t Orn_Channel::linkChangeCount = 1;
+
 Orn_Channel::~Orn_Channel() {
+  NoteLinkChange();
   // The engine drops its event registrations and waiting requests of this channel.
   if (engine && engine->ext) engine->ext->ChannelDestroyed(this);
   for (int i = 0; i < childCreations.GetItemCount(); ++i)
@@ -139,6 +142,16 @@ Orn_Channel* Orn_Channel::ResolveChild(int i) {
   return result;
 }
 
+bool Orn_Channel::LinksResolveDirectly() {
+  if (TrackingCalls()) return false;
+  for (int i = 0; i < childInfos.GetItemCount(); ++i) {
+    const ChildInfo* info = static_cast<const ChildInfo*>(childInfos.GetItem(i));
+    const Orn_Channel* linked = info ? info->channel : nullptr;
+    if (linked && linked->interfaceType != VEL_NORMAL && linked->interfaceType != VEL_PUBLIC) return false;
+  }
+  return true;
+}
+
 Orn_Channel* Orn_Channel::GetChildFromLinkPosition(int slot, int pos) {
   ChildCreation* creation = channelInternal.GetChildCreateType(this, slot);
   if (!creation || !creation->childInfo) return nullptr;
@@ -180,6 +193,7 @@ int Orn_Channel::GetChildTypeCount(GUID type) {
 
 int Orn_Channel::SetChild(Orn_Channel* child, int targetChannel, int targetChildTypeNr) {
   if (!child || child == this) return -1;
+  NoteLinkChange();
   EngineInterface* eng = EngineOf(this);
   if (targetChannel < -1 && eng) eng->infoFunctor("Orn_Channel::SetChild targetChannel<-1 is out of range");
 
@@ -285,6 +299,7 @@ int Orn_Channel::SetChild(Orn_Channel* child, int targetChannel, int targetChild
 }
 
 void Orn_Channel::RemoveChild(int i) {
+  NoteLinkChange();
   ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
   if (info) info->channel = nullptr;
 }
@@ -303,6 +318,7 @@ void Orn_Channel::RemoveChildren() {
 }
 
 void Orn_Channel::SetChildCreationCount(int) {
+  NoteLinkChange();
   for (int i = 0; i < childCreations.GetItemCount(); ++i)
     delete static_cast<ChildCreation*>(childCreations.GetItem(i));
   childCreations.ReleaseItems();
@@ -409,6 +425,7 @@ void Orn_Channel::SetChannelInterfaceType(int type) {
     eng->ext->CheckPublicChannelRemoval(this, channelGroup->GetPoolNr());
 
   interfaceType = type;
+  NoteLinkChange();
   delete parameterInfo;
   parameterInfo = nullptr;
   delete publicCallInfo;
@@ -566,7 +583,10 @@ bool Orn_Channel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
 
   int32_t type = interfaceType;
   switch (ReadFixed(loader, "CHIT", &type, 4)) {
-    case Chunk::kRead: interfaceType = type; break;
+    case Chunk::kRead:
+      interfaceType = type;
+      NoteLinkChange();
+      break;
     case Chunk::kCorrupt: ReportCorrupt(eng, "CHIT", this); return false;
     case Chunk::kAbsent: break;
   }

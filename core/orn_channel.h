@@ -46,6 +46,28 @@ class Orn_Channel : public DllInterface {
       return linked;
     return ResolveChild(i);
   }
+  // A number that changes whenever any link of any channel changes (a child
+  // set or removed, a slot declared, an interface type changed, a channel
+  // loaded or destroyed). A derived channel may keep typed pointers to its
+  // children while it stays the same and LinksResolveDirectly() held when
+  // they were taken.
+  static uint64_t LinkChangeCount() { return linkChangeCount; }
+  static void NoteLinkChange() { ++linkChangeCount; }
+  // True when every child entry answers with the channel linked there (no
+  // public call, parameter or custom resolution) and no calls are tracked,
+  // so that GetChild(i) stays what it is now until a link changes.
+  bool LinksResolveDirectly();
+  // Whether the engine records which channels are called (GetChild then
+  // notes each call).
+  bool TrackingCalls() const { return engine && engine->ext && engine->ext->GetIfTrackChannelCalling(); }
+  // For loops over many children that prefetch ahead: starts loading the
+  // record of entry i, and answers the channel linked there as it stands
+  // (unresolved, null when there is none).
+  void PrefetchChildEntry(int i) const { __builtin_prefetch(childInfos.GetItem(i)); }
+  Orn_Channel* LinkedChannel(int i) const {
+    const ChildInfo* info = static_cast<const ChildInfo*>(childInfos.GetItem(i));
+    return info ? info->channel : nullptr;
+  }
   Orn_Channel* GetChildFromLinkPosition(int slot, int pos);
   int GetChildLinkPositionCount(int slot);
   Orn_Channel* GetChildFromLinkGuid(GUID type, int n);
@@ -68,7 +90,6 @@ class Orn_Channel : public DllInterface {
   bool CheckRenderCount();
   // GetChild's full resolution, with call tracking.
   Orn_Channel* ResolveChild(int i);
-  bool TrackingCalls() const { return engine && engine->ext && engine->ext->GetIfTrackChannelCalling(); }
 
   ChannelType channelType;
   int32_t lastTreeCount;
@@ -90,6 +111,8 @@ class Orn_Channel : public DllInterface {
   bool uniqueChannel;
   bool typeCached;
   ChildCreation pendingCreation;
+
+  static uint64_t linkChangeCount;
 
   friend class ChannelInternal;
 };

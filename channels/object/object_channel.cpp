@@ -103,10 +103,12 @@ D3DXMATRIX Vel_DX8_ObjectChannel::GetObjectMatrix() {
 }
 
 Vel_MatrixChannel* Vel_DX8_ObjectChannel::GetOrientation() {
+  if (const Links* links = CurrentLinks()) return links->orientation;
   return vel::ChildAs<Vel_MatrixChannel>(this, 0, vel::kMatrixType);
 }
 
 Vel_MatrixChannel* Vel_DX8_ObjectChannel::GetOffset() {
+  if (const Links* links = CurrentLinks()) return links->offset;
   return vel::ChildAs<Vel_MatrixChannel>(this, 1, vel::kMatrixType);
 }
 

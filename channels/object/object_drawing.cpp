@@ -2,6 +2,7 @@
 #include "object/vel_dx8_object_channel.h"
 
 #include "device/vel_dx8_direct_graphics_channel.h"
+#include "matrixvalue/vel_matrix_channel.h"
 #include "objectdata/vel_dx8_object_data_channel.h"
 #include "surface/vel_dx8_surface_channel.h"
 #include "vel_child_access.h"
@@ -29,8 +30,32 @@ void Extend(D3DXVECTOR3& min, D3DXVECTOR3& max, const D3DXVECTOR3& lo, const D3D
 }
 }  // namespace
 
+const Vel_DX8_ObjectChannel::Links* Vel_DX8_ObjectChannel::CurrentLinks() {
+  if (links_.stamp.Fresh(this)) return &links_;
+  const int entries = GetChildCount() - kFirstSurface;
+  if (entries > kCachedEntries) return nullptr;
+  links_.orientation = vel::ChildAs<Vel_MatrixChannel>(this, 0, vel::kMatrixType);
+  links_.offset = vel::ChildAs<Vel_MatrixChannel>(this, 1, vel::kMatrixType);
+  links_.surfaceEntries = entries > 0 ? entries : 0;
+  for (int i = 0; i < links_.surfaceEntries; ++i)
+    links_.surfaces[i] = vel::ChildAs<Vel_DX8_SurfaceChannel>(this, i + kFirstSurface, vel::kSurfaceType);
+  int n = 0;
+  auto keep = [&](const void* channel, size_t size) {
+    if (!channel) return;
+    links_.prefetch[n] = channel;
+    links_.prefetchSize[n++] = static_cast<uint32_t>(size);
+  };
+  keep(links_.orientation, sizeof(Vel_MatrixChannel));
+  keep(links_.offset, sizeof(Vel_MatrixChannel));
+  for (int i = 0; i < links_.surfaceEntries; ++i) keep(links_.surfaces[i], sizeof(Vel_DX8_SurfaceChannel));
+  links_.prefetchCount = n;
+  links_.stamp.Take(this);
+  return &links_;
+}
+
 Vel_DX8_SurfaceChannel* Vel_DX8_ObjectChannel::Getsurface(int i) {
   if (i < 0) return nullptr;
+  if (const Links* links = CurrentLinks()) return i < links->surfaceEntries ? links->surfaces[i] : nullptr;
   return vel::ChildAs<Vel_DX8_SurfaceChannel>(this, i + kFirstSurface, vel::kSurfaceType);
 }
 
@@ -99,15 +124,28 @@ void Vel_DX8_ObjectChannel::DrawSurfaces() { DrawPass(false); }
 void Vel_DX8_ObjectChannel::DrawTransparentSurfaces() { DrawPass(true); }
 
 void Vel_DX8_ObjectChannel::DrawPass(bool transparent) {
+  if (transparent) {
+    const bool skip = transparentKnown_ && !hasTransparent_;
+    transparentKnown_ = false;
+    if (skip) return;
+  }
   const D3DXMATRIX m = GetObjectMatrix();
   IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
   // An object whose matrix is not finite has no place to be drawn at.
   if (!device || !vel::AllFinite(m)) return;
   device->SetTransform(D3DTS_WORLD, &m);
   if (useFullObjectCulling_ && !directGraphics_->CheckAABBVisible(worldBoxMin_, worldBoxMax_)) return;
-  for (int i = kFirstSurface; i < GetChildCount(); ++i) {
-    auto* surface = vel::ChildAs<Vel_DX8_SurfaceChannel>(this, i, vel::kSurfaceType);
+  if (!transparent) {
+    transparentKnown_ = true;
+    hasTransparent_ = false;
+  }
+  const Links* links = CurrentLinks();
+  const int entries = links ? links->surfaceEntries : GetChildCount() - kFirstSurface;
+  for (int i = 0; i < entries; ++i) {
+    auto* surface = links ? links->surfaces[i]
+                          : vel::ChildAs<Vel_DX8_SurfaceChannel>(this, i + kFirstSurface, vel::kSurfaceType);
     if (!surface) continue;
+    if (!transparent && surface->GetTransparentSurface()) hasTransparent_ = true;
     directGraphics_->SetRenderState(D3DRS_ZENABLE, surface->GetCheckDepthBuffer() ? 1 : 0);
     directGraphics_->SetRenderState(D3DRS_ZWRITEENABLE, surface->GetWriteDepthBuffer() ? 1 : 0);
     surface->SetWorldMatrix(m);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "orn_channel.h"
+#include "vel_child_access.h"
 
 #include <d3dx8/d3dx8math.h>
 
@@ -25,6 +26,12 @@ class Vel_DX8_ObjectChannel : public Orn_Channel {
   bool LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) override;
   void DoDependencyInit(Orn_List* dependencies) override;
 
+  // Starts loading the channels drawing this object reads (its matrices
+  // and surfaces), for a caller drawing many objects one after another.
+  void PrefetchForDraw() {
+    if (!links_.stamp.Fresh(this)) return;
+    for (int i = 0; i < links_.prefetchCount; ++i) vel::PrefetchChannel(links_.prefetch[i], links_.prefetchSize[i]);
+  }
   virtual void DrawSurfaces();
   virtual void DrawTransparentSurfaces();
   // The object matrix, brought up to date on the first call of a frame.
@@ -62,4 +69,29 @@ class Vel_DX8_ObjectChannel : public Orn_Channel {
   // Both passes: world transform, culling, depth states and the surface's
   // world matrix; `transparent` picks the surface's draw operation.
   void DrawPass(bool transparent);
+
+  // The typed children, kept between link changes so that drawing reads
+  // the object's own memory instead of walking its links every frame.
+  static constexpr int kCachedEntries = 6;
+  struct Links {
+    vel::LinkStamp stamp;
+    Vel_MatrixChannel* orientation = nullptr;
+    Vel_MatrixChannel* offset = nullptr;
+    int surfaceEntries = 0;  // child entries from the first surface on
+    Vel_DX8_SurfaceChannel* surfaces[kCachedEntries] = {};
+    // The channels above with their sizes, for PrefetchForDraw.
+    int prefetchCount = 0;
+    const void* prefetch[kCachedEntries + 2] = {};
+    uint32_t prefetchSize[kCachedEntries + 2] = {};
+  };
+  // The links brought up to date; null when the surface entries do not fit
+  // (the callers then read the links themselves).
+  const Links* CurrentLinks();
+  Links links_;
+
+  // What the opaque pass saw: whether any surface is transparent. The
+  // transparent pass that follows it skips an object without one; a
+  // transparent pass on its own looks at every surface.
+  bool transparentKnown_ = false;
+  bool hasTransparent_ = false;
 };

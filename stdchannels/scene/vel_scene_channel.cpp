@@ -51,7 +51,15 @@ void Vel_SceneChannel::CallChannel() {
 }
 
 void Vel_SceneChannel::DrawChildren() {
+  // A scene of many objects waits mostly for memory: while one object
+  // draws, the next ones are loaded, one step of their links further each.
+  auto prefetchAhead = [this](int i) {
+    PrefetchChildEntry(i + 3);
+    vel::Prefetch(static_cast<const Vel_DX8_ObjectChannel*>(LinkedChannel(i + 2)));
+    if (auto* next = vel::As<Vel_DX8_ObjectChannel>(LinkedChannel(i + 1), vel::kObjectType)) next->PrefetchForDraw();
+  };
   for (int i = 0; i < GetChildCount(); ++i) {
+    prefetchAhead(i);
     Orn_Channel* child = GetChild(i);
     if (auto* object = vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType)) object->DrawSurfaces();
     else if (child) child->CallChannel();

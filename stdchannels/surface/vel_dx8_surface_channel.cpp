@@ -142,15 +142,15 @@ void Vel_DX8_SurfaceChannel::DoDrawSurface() {
 
 int Vel_DX8_SurfaceChannel::BindTextures() {
   Vel_DX8_DirectGraphicsChannel* device = directGraphics_;
-  const int count = std::min(GetChildTypeCount(vel::kTextureType), kStages);
+  const Links& links = CurrentLinks();
+  const int count = links.textureCount;
   // Without textures stage 0 still runs with the surface's settings: a
   // stage without a texture reads opaque white, so the lit colour and the
   // material's alpha come through.
   const int stages = std::max(count, 1);
   for (int i = 0; i < stages; ++i) {
     const DWORD stage = static_cast<DWORD>(i);
-    Vel_DX8_Texture* texture =
-        i < count ? vel::As<Vel_DX8_Texture>(GetChildFromLinkGuid(vel::kTextureType, i), vel::kTextureType) : nullptr;
+    Vel_DX8_Texture* texture = i < count ? links.textures[i] : nullptr;
     if (i < count && !texture) {
       device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
       device->GetDirect3dDevice()->SetTexture(stage, nullptr);
@@ -192,9 +192,21 @@ void Vel_DX8_SurfaceChannel::UnbindTextures(int stages) {
 }
 
 void Vel_DX8_SurfaceChannel::ApplyMaterialChild() {
-  Orn_Channel* child = GetChild(kMaterialSlot);
-  if (MaterialChannel* material = vel::As<MaterialChannel>(child, vel::kMaterialType)) material->ApplyMaterial();
-  else if (child) child->CallChannel();
+  const Links& links = CurrentLinks();
+  if (links.material) links.material->ApplyMaterial();
+  else if (links.materialChild) links.materialChild->CallChannel();
+}
+
+const Vel_DX8_SurfaceChannel::Links& Vel_DX8_SurfaceChannel::CurrentLinks() {
+  if (links_.stamp.Fresh(this)) return links_;
+  links_.mesh = vel::ChildAs<Vel_DX8_ObjectDataChannel>(this, kObjectDataSlot, vel::kObjectDataType);
+  links_.materialChild = GetChild(kMaterialSlot);
+  links_.material = vel::As<MaterialChannel>(links_.materialChild, vel::kMaterialType);
+  links_.textureCount = std::min(GetChildTypeCount(vel::kTextureType), kStages);
+  for (int i = 0; i < links_.textureCount; ++i)
+    links_.textures[i] = vel::As<Vel_DX8_Texture>(GetChildFromLinkGuid(vel::kTextureType, i), vel::kTextureType);
+  links_.stamp.Take(this);
+  return links_;
 }
 
 // ---------------------------------------------------------------------------
@@ -241,9 +253,7 @@ bool Vel_DX8_SurfaceChannel::GetCheckDepthBuffer() { return settings_.checkDepth
 DWORD Vel_DX8_SurfaceChannel::GetZBias() { return settings_.zBias; }
 void Vel_DX8_SurfaceChannel::SetZBias(DWORD value) { settings_.zBias = value; }
 
-Vel_DX8_ObjectDataChannel* Vel_DX8_SurfaceChannel::GetObjectData() {
-  return vel::ChildAs<Vel_DX8_ObjectDataChannel>(this, kObjectDataSlot, vel::kObjectDataType);
-}
+Vel_DX8_ObjectDataChannel* Vel_DX8_SurfaceChannel::GetObjectData() { return CurrentLinks().mesh; }
 
 void Vel_DX8_SurfaceChannel::SetWorldMatrix(D3DXMATRIX m) { worldMatrix_ = m; }
 D3DXMATRIX Vel_DX8_SurfaceChannel::GetWorldMatrix() { return worldMatrix_; }

@@ -5,10 +5,13 @@
 #pragma once
 
 #include "deviceuse/vel_dx8_d3d_device_use.h"
+#include "vel_child_access.h"
 
 #include <d3dx8/d3dx8math.h>
 
+class MaterialChannel;
 class Vel_DX8_ObjectDataChannel;
+class Vel_DX8_Texture;
 
 class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
  public:
@@ -118,4 +121,17 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   static_assert(sizeof(Settings) == 312, "the saved settings are 312 bytes");
   Settings settings_;
   D3DXMATRIX worldMatrix_;
+
+ private:
+  // The typed children, kept between link changes (see vel::LinkStamp).
+  struct Links {
+    vel::LinkStamp stamp;
+    Vel_DX8_ObjectDataChannel* mesh = nullptr;
+    Orn_Channel* materialChild = nullptr;
+    MaterialChannel* material = nullptr;
+    int textureCount = 0;  // texture children, at most kStages
+    Vel_DX8_Texture* textures[kStages] = {};
+  };
+  const Links& CurrentLinks();
+  Links links_;
 };

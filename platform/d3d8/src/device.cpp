@@ -532,6 +532,8 @@ void Device::BindFramebuffer() {
 HRESULT Device::BeginScene() {
   if (inScene_) return D3DERR_INVALIDCALL;
   inScene_ = true;
+  // The scene's draws trust the current-context record from here on.
+  MakeCurrent();
   return D3D_OK;
 }
 

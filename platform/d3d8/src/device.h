@@ -157,6 +157,7 @@ class Device final : public IDirect3DDevice8 {
 
   // ---- For the objects of this device ----
   void MakeCurrent() { gl_.MakeCurrent(); }
+  void MakeCurrentForDraw() { gl_.MakeCurrentForDraw(); }
   void RegisterChild(DeviceChild* child);
   void UnregisterChild(DeviceChild* child);
   void AcquireChildReference();

@@ -373,7 +373,13 @@ void Device::SetVertexLayout(GLuint buffer, UINT stride, DWORD fvf, size_t offse
 }
 
 bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
-  MakeCurrent();
+  // Inside a scene the context BeginScene made current is trusted to stay;
+  // a draw outside one may follow anything (a window destroyed, another
+  // library's context) and looks again.
+  if (inScene_)
+    MakeCurrentForDraw();
+  else
+    MakeCurrent();
   if (dirty_ & kDirtyFramebuffer) BindFramebuffer();
   if (dirty_ & kDirtyViewport) ApplyViewport();
   if (dirty_ & kDirtyRaster) ApplyRasterState();

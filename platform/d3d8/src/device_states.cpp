@@ -4,6 +4,7 @@
 // changing the device.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "buffers.h"
 #include "device.h"
@@ -197,6 +198,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* pMatr
     recording_->RecordTransform(slot, *pMatrix);
     return D3D_OK;
   }
+  if (std::memcmp(&state_.transforms[slot], pMatrix, sizeof(D3DMATRIX)) == 0) return D3D_OK;
   state_.transforms[slot] = *pMatrix;
   MarkTransform(slot);
   return D3D_OK;
@@ -253,6 +255,8 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* pMaterial) {
     recording_->RecordMaterial(*pMaterial);
     return D3D_OK;
   }
+  // Surfaces set their material before every draw, mostly the same one.
+  if (std::memcmp(&state_.material, pMaterial, sizeof state_.material) == 0) return D3D_OK;
   state_.material = *pMaterial;
   BumpGroup(kGroupMaterial);
   return D3D_OK;

@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -64,9 +65,18 @@ EGLDisplay AcquireDisplay() {
   return g_display;
 }
 
+// Which context this layer last made current on this thread, by serial
+// number (addresses come back after a context is destroyed), or 0 when the
+// thread was handed to someone else or the record may be stale. Asking the
+// window system which context is current costs a system call in the dispatch
+// library; draws trust this record instead.
+thread_local uint64_t tKnownCurrent = 0;
+std::atomic<uint64_t> gNextSerial{1};
+
 // Releases an EGL context current on this thread (of this device or
 // another): the dispatch library lets only one kind of context be current.
 void ReleaseEglContext() {
+  tKnownCurrent = 0;
   if (eglGetCurrentContext() != EGL_NO_CONTEXT)
     eglMakeCurrent(eglGetCurrentDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
@@ -94,7 +104,10 @@ class ContextAttributes {
 
 }  // namespace
 
+GlContext::GlContext() : serial_(gNextSerial.fetch_add(1)) {}
+
 GlContext::~GlContext() {
+  if (tKnownCurrent == serial_) tKnownCurrent = 0;
   if (anchor_) {
     // SDL releases the context first when it is current.
     if (context_) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
@@ -196,9 +209,11 @@ bool GlContext::CreateEgl() {
   }
   EGLSurface s = surface_ ? static_cast<EGLSurface>(surface_) : EGL_NO_SURFACE;
   if (!eglMakeCurrent(dpy, s, s, ctx)) {
+    tKnownCurrent = 0;
     error_ = "the OpenGL context cannot be made current";
     return false;
   }
+  tKnownCurrent = serial_;
   return true;
 }
 
@@ -214,7 +229,11 @@ void GlContext::MakeCurrent() {
     return;
   }
   EGLContext ctx = static_cast<EGLContext>(context_);
-  if (!ctx || eglGetCurrentContext() == ctx) return;
+  if (!ctx) return;
+  if (eglGetCurrentContext() == ctx) {
+    tKnownCurrent = serial_;
+    return;
+  }
   // SDL draws accelerated window surfaces (those Present copies frames into)
   // with an OpenGL context of its own, and remembers which context it made
   // current on this thread: while it believes its context still is, it does
@@ -225,7 +244,12 @@ void GlContext::MakeCurrent() {
   if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GL_GetCurrentContext()) SDL_GL_MakeCurrent(nullptr, nullptr);
   EGLSurface s = surface_ ? static_cast<EGLSurface>(surface_) : EGL_NO_SURFACE;
   eglBindAPI(EGL_OPENGL_API);
-  eglMakeCurrent(static_cast<EGLDisplay>(display_), s, s, ctx);
+  if (eglMakeCurrent(static_cast<EGLDisplay>(display_), s, s, ctx)) tKnownCurrent = serial_;
+}
+
+void GlContext::MakeCurrentForDraw() {
+  if (!anchor_ && context_ && tKnownCurrent == serial_) return;
+  MakeCurrent();
 }
 
 void GlContext::Release() {

@@ -8,6 +8,7 @@
 // the window it last presented to.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct SDL_Window;
@@ -16,7 +17,7 @@ namespace d3d8 {
 
 class GlContext {
  public:
-  GlContext() = default;
+  GlContext();
   ~GlContext();
   GlContext(const GlContext&) = delete;
   GlContext& operator=(const GlContext&) = delete;
@@ -30,6 +31,12 @@ class GlContext {
   // first, through its own interface, so that each keeps a true record of
   // what is current.
   void MakeCurrent();
+  // MakeCurrent for draws inside a scene: trusts this layer's own record of
+  // what it last made current on the thread instead of asking the window
+  // system, which costs a system call. Code that makes a context of its own
+  // current without this layer is expected to do so outside scenes only:
+  // BeginScene and every other call look again.
+  void MakeCurrentForDraw();
   // Releases the context from the calling thread, before code that makes
   // its own context current without going through SDL's record (or SDL
   // itself, which cannot switch from an EGL context to one of another kind).
@@ -53,6 +60,7 @@ class GlContext {
   bool CreateEgl();
   bool CreateForWindow(SDL_Window* window);
 
+  const uint64_t serial_;    // this context's number in the current-context record
   void* display_ = nullptr;  // EGL display
   void* context_ = nullptr;  // EGL context or SDL_GLContext
   void* surface_ = nullptr;  // 1x1 pbuffer where surfaceless contexts are not offered

@@ -78,6 +78,35 @@ TEST_F(ObjectDrawTest, EachPassDrawsItsOwnSurfaces) {
   EXPECT_RGB_NEAR(At(both, 0.5f, 0), 0, 0, Byte(a), 2);
 }
 
+// The object and its surfaces keep their children between frames: every
+// change of a link shows at the next frame, a deleted child is never drawn,
+// and a surface turned transparent between frames is drawn by the second
+// pass.
+TEST_F(ObjectDrawTest, ChangedLinksShowAtTheNextFrame) {
+  Vel_DX8_SurfaceChannel* left = AddQuad(-1, -1, 0, 1, 0.5f, 0xFFFF0000);
+  EXPECT_RGB_NEAR(At(Draw(3), -0.5f, 0), 255, 0, 0, 1);
+
+  D3DXMATRIX right;
+  D3DXMatrixTranslation(&right, 1, 0, 0);
+  Place(0, right);
+  Image moved = Draw(3);
+  EXPECT_RGB_NEAR(At(moved, 0.5f, 0), 255, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(moved, -0.5f, 0), 0, 0, 0, 1);
+
+  Vel_DX8_ObjectDataChannel* green = NewMesh();
+  MakeQuad(green, -1, -1, 0, 1, 0.5f, 0xFF00FF00);
+  ASSERT_TRUE(Link(left, green, 0));
+  EXPECT_RGB_NEAR(At(Draw(3), 0.5f, 0), 0, 255, 0, 1);
+
+  left->SetTransparentSurface(true);
+  EXPECT_RGB_NEAR(At(Draw(1), 0.5f, 0), 0, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(Draw(3), 0.5f, 0), 0, 255, 0, 1);
+
+  Destroy(left);
+  EXPECT_EQ(object->Getsurface(0), nullptr);
+  EXPECT_RGB_NEAR(At(Draw(3), 0.5f, 0), 0, 0, 0, 1);
+}
+
 TEST_F(ObjectDrawTest, TheObjectMatrixPlacesItsSurfacesAndTheOffsetTurnsWithTheObject) {
   AddQuad(-0.25f, -0.25f, 0.25f, 0.25f, 0.5f, 0xFF00FF00);
   // Turned a quarter about z; the offset (0.5, 0, 0) turns with it into
