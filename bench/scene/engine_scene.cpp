@@ -10,8 +10,10 @@
 #include "matrixvalue/vel_matrix_channel.h"
 #include "object/vel_dx8_object_channel.h"
 #include "objectdata/vel_dx8_object_data_channel.h"
+#include "particle/vel_dx8_particle_object.h"
 #include "scene/vel_scene_channel.h"
 #include "surface/vel_dx8_surface_channel.h"
+#include "text/text_channel.h"
 #include "texture/vel_dx8_texture.h"
 #include "vel_child_access.h"
 #include "vel_type_guids.h"
@@ -152,6 +154,30 @@ D3DXMATRIX EngineScene::Projection() {
   D3DXMATRIX m;
   D3DXMatrixIdentity(&m);
   return device ? device->GetProjectionMatrix() : m;
+}
+
+IDirect3DDevice8* EngineScene::Device() {
+  auto* device = vel::As<Vel_DX8_DirectGraphicsChannel>(engine_->GetUniqueChannel(vel::kDeviceType, nullptr),
+                                                        vel::kDeviceType);
+  return device ? device->GetDirect3dDevice() : nullptr;
+}
+
+int EngineScene::LiveParticles() {
+  int live = 0;
+  for (int c = 0; c < demo_->GetChannelCount(); ++c) {
+    auto* fountain = vel::As<Vel_DX8_ParticleObject>(demo_->GetChannel(c), vel::kParticleType);
+    for (int i = 0; fountain && i < fountain->GetParticleCount(); ++i) live += fountain->GetParticle(i)->born ? 1 : 0;
+  }
+  return live;
+}
+
+int EngineScene::CaptionCharacters() {
+  int characters = 0;
+  for (int c = 0; c < demo_->GetChannelCount(); ++c) {
+    auto* text = vel::As<TextChannel>(demo_->GetChannel(c), vel::kTextType);
+    for (const char* p = text ? text->GetString() : ""; p && *p; ++p) characters += *p >= 32 && *p < 127 ? 1 : 0;
+  }
+  return characters;
 }
 
 void EngineScene::Shutdown() {

@@ -8,6 +8,7 @@
 #include "engine_interface.h"
 #include "orn_channel_group.h"
 
+#include <d3d8/d3d8.h>
 #include <d3dx8/d3dx8math.h>
 
 namespace scenebench {
@@ -24,6 +25,13 @@ class EngineScene {
   float TrianglesPerFrame(bool demo);
   // The projection the cameras set (valid after a frame).
   D3DXMATRIX Projection();
+  // The graphics layer's device, for making geometry at set-up time (its
+  // calls make the layer's own context current).
+  IDirect3DDevice8* Device();
+  // What the demo drew beside its meshes in the last frame: the fountain's
+  // live particles and the caption's characters (one quad each).
+  int LiveParticles();
+  int CaptionCharacters();
 
  private:
   bool BuildBoxes();

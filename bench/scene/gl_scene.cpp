@@ -3,10 +3,12 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "demo_images.h"
 #include "demo_meshes.h"
+#include "shape_meshes.h"
 #include "workloads.h"
 
 namespace scenebench {
@@ -14,7 +16,8 @@ namespace {
 
 // The fixed-function lighting of the graphics layer: emissive + ambient +
 // diffuse of a directional light and an attenuated point light with a
-// range, computed per vertex in camera space; linear fog by camera depth.
+// range, computed per vertex in camera space (the demo's materials reflect
+// ambient light as their diffuse colour); linear fog by camera depth.
 const char* kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec3 aNormal;
@@ -37,7 +40,7 @@ void main() {
   float d = length(toLamp);
   float att = d > uLampAtt.w ? 0.0 : 1.0 / max(uLampAtt.x + uLampAtt.y * d + uLampAtt.z * d * d, 1e-6);
   lit += att * uDiffuse.rgb * uLampColor * max(dot(n, toLamp / max(d, 1e-6)), 0.0);
-  vColor = clamp(vec4(uEmissive + uAmbient + lit, uDiffuse.a), 0.0, 1.0);
+  vColor = clamp(vec4(uEmissive + uDiffuse.rgb * uAmbient + lit, uDiffuse.a), 0.0, 1.0);
   vUv = aUv;
   vFog = clamp((uFog.y - p.z) / (uFog.y - uFog.x), 0.0, 1.0);
 }
@@ -64,6 +67,22 @@ D3DXMATRIX Placed(float x, float y, float z, float yaw, float scale = 1.0f) {
   D3DXMatrixTranslation(&move, x, y, z);
   return size * turn * move;
 }
+
+// A generated shape's placement: scaled, turned about x, moved.
+D3DXMATRIX Tilted(float scale, float turnX, float x, float y, float z) {
+  D3DXMATRIX size, turn, move;
+  D3DXMatrixScaling(&size, scale, scale, scale);
+  D3DXMatrixRotationX(&turn, turnX);
+  D3DXMatrixTranslation(&move, x, y, z);
+  return size * turn * move;
+}
+
+constexpr float kUp = -1.5707964f;  // turns a shape's z axis upwards
+const D3DXMATRIX kShapePlaces[4] = {Tilted(0.6f, 0, -3.4f, 0.6f, 2.0f), Tilted(0.45f, 0, -1.8f, 0.7f, 2.8f),
+                                    Tilted(0.8f, kUp, 3.2f, 0.4f, 1.6f), Tilted(0.8f, kUp, 3.8f, 0.4f, -0.4f)};
+const D3DXVECTOR3 kBeacons[3] = {{3.2f, 0.25f, 1.6f}, {3.9f, 0.25f, 0.6f}, {-1.2f, 0.25f, 1.9f}};
+const float kSky[3] = {0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f};
+constexpr float kFogStart = 9.0f, kFogEnd = 26.0f;
 
 }  // namespace
 
@@ -97,8 +116,11 @@ unsigned GlScene::Texture(const void* picture) {
   return t;
 }
 
-bool GlScene::Init(const D3DXMATRIX& projection) {
+bool GlScene::Init(const D3DXMATRIX& projection, IDirect3DDevice8* device) {
   projection_ = projection;
+  // Built first: the layer's calls make its own context current.
+  const std::vector<demos::MeshData> shapes = DemoShapes(device);
+  if (shapes.empty()) return false;
   if (!gl_.Create()) return false;
   program_ = bench::BuildProgram(kVertexShader, kFragmentShader);
   auto loc = [this](const char* name) { return glGetUniformLocation(program_, name); };
@@ -109,7 +131,7 @@ bool GlScene::Init(const D3DXMATRIX& projection) {
   locFogColor_ = loc("uFogColor"), locTextured_ = loc("uTextured");
   glUniform1i(loc("uTex"), 0);
   glUniformMatrix4fv(locProj_, 1, GL_FALSE, &projection_._11);
-  glUniform3f(locFogColor_, 0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f);
+  glUniform3fv(locFogColor_, 1, kSky);
 
   demos::MeshData glass = demos::Pane(3.0f, 2.2f);
   glass.AddFace({0, 0, 0}, {0, 0, 1}, {0, 1, 0}, 1.5f, 1.1f);
@@ -119,6 +141,9 @@ bool GlScene::Init(const D3DXMATRIX& projection) {
   crate_ = Upload(&meshes[1]);
   ball_ = Upload(&meshes[2]);
   pane_ = Upload(&meshes[3]);
+  const demos::MeshData beacon = demos::Box(0.5f, 0.5f, 0.5f);
+  beacon_ = Upload(&beacon);
+  for (const demos::MeshData& shape : shapes) shapes_.push_back(Upload(&shape));
   const demos::Picture pictures[3] = {demos::FloorTiles(256), demos::CratePlanks(256), demos::BallStripes(64)};
   floorTexture_ = Texture(&pictures[0]);
   crateTexture_ = Texture(&pictures[1]);
@@ -131,6 +156,8 @@ bool GlScene::Init(const D3DXMATRIX& projection) {
   glCullFace(GL_BACK);
   glEnable(GL_CULL_FACE);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  if (!fountain_.Init(projection_, kSky) || !caption_.Init(kSize)) return false;
+  glUseProgram(program_);
   for (int i = 0; i < kBoxCount; ++i) boxes_.push_back(BoxWorld(i));
   presented_.resize(kSize * kSize * 4);
   return true;
@@ -139,7 +166,10 @@ bool GlScene::Init(const D3DXMATRIX& projection) {
 void GlScene::Shutdown() {
   if (!gl_.context) return;
   gl_.MakeCurrent();
-  for (Mesh* m : {&floor_, &crate_, &ball_, &pane_}) m->buffers.Destroy();
+  for (Mesh* m : {&floor_, &crate_, &ball_, &pane_, &beacon_}) m->buffers.Destroy();
+  for (Mesh& m : shapes_) m.buffers.Destroy();
+  fountain_.Destroy();
+  caption_.Destroy();
   const GLuint textures[3] = {floorTexture_, crateTexture_, ballTexture_};
   glDeleteTextures(3, textures);
   target_.Destroy();
@@ -151,6 +181,8 @@ void GlScene::Draw(const Mesh& mesh, const D3DXMATRIX& world) {
   glBindVertexArray(mesh.buffers.vao);
   glUniformMatrix4fv(locWorld_, 1, GL_FALSE, &world._11);
   glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_SHORT, nullptr);
+  work_.meshTriangles += mesh.indexCount / 3;
+  ++work_.meshDraws;
 }
 
 void GlScene::Lights(const D3DXMATRIX& view, bool lamp, bool on) {
@@ -187,13 +219,16 @@ void GlScene::Finish() {
 }
 
 void GlScene::DemoFrame(float seconds) {
+  work_ = {};
   // The graphics layer makes its own context current for its calls.
   gl_.MakeCurrent();
   target_.Bind();
-  glClearColor(0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f, 1.0f);
+  glClearColor(kSky[0], kSky[1], kSky[2], 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glUniform2f(locFog_, 9.0f, 26.0f);
-  Lights(DemoView(seconds), true, true);
+  glUseProgram(program_);
+  glUniform2f(locFog_, kFogStart, kFogEnd);
+  const D3DXMATRIX view = DemoView(seconds);
+  Lights(view, true, true);
   const float white[4] = {1, 1, 1, 1}, none[3] = {0, 0, 0};
   Material(white, none);
   glUniform1i(locTextured_, 1);
@@ -206,11 +241,36 @@ void GlScene::DemoFrame(float seconds) {
   Draw(crate_, Placed(2.8f, 0.7f, -1.8f, 0.1f));
   glBindTexture(GL_TEXTURE_2D, ballTexture_);
   Draw(ball_, Placed(-2.4f, 0.8f, -1.2f, 0.4f));
+  // The generated shapes share one orange paint.
+  const float paint[4] = {0.9f, 0.55f, 0.2f, 1}, paintGlow[3] = {0.05f, 0.03f, 0};
+  Material(paint, paintGlow);
+  glUniform1i(locTextured_, 0);
+  for (size_t i = 0; i < shapes_.size(); ++i) Draw(shapes_[i], kShapePlaces[i]);
+  // The fountain: unlit, its own program.
+  fountain_.Frame(seconds, view, kFogStart, kFogEnd);
+  work_.particles = fountain_.Live();
+  work_.particleBytes = fountain_.StreamedBytes();
+  // The beacons, each its own object with its own blue material.
+  glUseProgram(program_);
+  const float blue[4] = {0.25f, 0.35f, 0.9f, 1};
+  for (const D3DXVECTOR3& at : kBeacons) {
+    Material(blue, none);
+    D3DXMATRIX place;
+    D3DXMatrixTranslation(&place, at.x, at.y, at.z);
+    Draw(beacon_, place);
+  }
+  // The caption over the scene: a line and a value after the second.
+  char caption[64];
+  std::snprintf(caption, sizeof caption, "Kelvane scene\nFog ends at %.2f", static_cast<double>(kFogEnd));
+  caption_.Draw(10.0f, 10.0f, 0xFF1A1A4Du, caption);
+  work_.characters = caption_.Characters();
+  work_.captionDraws = caption_.Draws();
+  work_.captionBytes = caption_.StreamedBytes();
   // The glass: after the lights are off, blended, leaving the depth alone.
-  Lights(DemoView(seconds), true, false);
+  glUseProgram(program_);
+  Lights(view, true, false);
   const float tint[4] = {0.5f, 0.8f, 1.0f, 0.35f}, glow[3] = {0.45f, 0.75f, 0.95f};
   Material(tint, glow);
-  glUniform1i(locTextured_, 0);
   glEnable(GL_BLEND);
   glDepthMask(GL_FALSE);
   Draw(pane_, Placed(0.4f, 1.1f, -2.6f, 0.25f));
@@ -222,8 +282,9 @@ void GlScene::DemoFrame(float seconds) {
 void GlScene::BoxesFrame() {
   gl_.MakeCurrent();
   target_.Bind();
-  glClearColor(0x8C / 255.0f, 0xA6 / 255.0f, 0xBF / 255.0f, 1.0f);
+  glClearColor(kSky[0], kSky[1], kSky[2], 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glUseProgram(program_);
   glUniform2f(locFog_, 60.0f, 140.0f);
   Lights(BoxView(), false, true);
   const float white[4] = {1, 1, 1, 1}, none[3] = {0, 0, 0};
