@@ -112,7 +112,12 @@ void Device::CopyFrameIntoWindow(SDL_Window* window, const RECT* pSourceRect, co
   // while this device's context is current.
   const UINT w = frontWidth_, h = frontHeight_;
   ReadFrontFrame(&frontPixels_);
-  gl_.Release();
+  // Drivers that keep window surfaces in plain memory draw no OpenGL, and
+  // switching contexts costs the software rasteriser a good part of a small
+  // frame.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool memorySurfaces = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  if (!memorySurfaces) gl_.Release();
   SDL_Surface* target = SDL_GetWindowSurface(window);
   if (!target) return;
   SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(frontPixels_.data(), static_cast<int>(w), static_cast<int>(h),
