@@ -443,11 +443,14 @@ void Orn_Channel::SetChannelInterfaceType(int type) {
   }
 }
 
+int Orn_Channel::CurrentTreeCount() {
+  if (channelGroup) return channelGroup->GetTreeCalculateCount();
+  return engine ? engine->GetTreeCalculateCount() : 0;
+}
+
 bool Orn_Channel::CheckRenderCount() {
   if (ignoreTreeCount) return true;
-  int count = 0;
-  if (channelGroup) count = channelGroup->GetTreeCalculateCount();
-  else if (engine) count = engine->GetTreeCalculateCount();
+  const int count = CurrentTreeCount();
   if (count == lastTreeCount) return false;
   lastTreeCount = count;
   return true;

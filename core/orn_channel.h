@@ -88,6 +88,9 @@ class Orn_Channel : public DllInterface {
 
  protected:
   bool CheckRenderCount();
+  // The tree count CheckRenderCount compares with: the group's, else the
+  // engine's.
+  int CurrentTreeCount();
   // GetChild's full resolution, with call tracking.
   Orn_Channel* ResolveChild(int i);
 

@@ -124,11 +124,7 @@ void Vel_DX8_ObjectChannel::DrawSurfaces() { DrawPass(false); }
 void Vel_DX8_ObjectChannel::DrawTransparentSurfaces() { DrawPass(true); }
 
 void Vel_DX8_ObjectChannel::DrawPass(bool transparent) {
-  if (transparent) {
-    const bool skip = transparentKnown_ && !hasTransparent_;
-    transparentKnown_ = false;
-    if (skip) return;
-  }
+  if (transparent && !NeedsTransparentPass()) return;
   const D3DXMATRIX m = GetObjectMatrix();
   IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
   // An object whose matrix is not finite has no place to be drawn at.
@@ -136,7 +132,7 @@ void Vel_DX8_ObjectChannel::DrawPass(bool transparent) {
   device->SetTransform(D3DTS_WORLD, &m);
   if (useFullObjectCulling_ && !directGraphics_->CheckAABBVisible(worldBoxMin_, worldBoxMax_)) return;
   if (!transparent) {
-    transparentKnown_ = true;
+    transparentFrame_ = CurrentTreeCount();
     hasTransparent_ = false;
   }
   const Links* links = CurrentLinks();

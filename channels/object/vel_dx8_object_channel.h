@@ -32,6 +32,9 @@ class Vel_DX8_ObjectChannel : public Orn_Channel {
     if (!links_.stamp.Fresh(this)) return;
     for (int i = 0; i < links_.prefetchCount; ++i) vel::PrefetchChannel(links_.prefetch[i], links_.prefetchSize[i]);
   }
+  // False when this frame's opaque pass found no transparent surface, so
+  // that the transparent pass has nothing to draw.
+  bool NeedsTransparentPass() { return hasTransparent_ || transparentFrame_ != CurrentTreeCount(); }
   virtual void DrawSurfaces();
   virtual void DrawTransparentSurfaces();
   // The object matrix, brought up to date on the first call of a frame.
@@ -89,9 +92,10 @@ class Vel_DX8_ObjectChannel : public Orn_Channel {
   const Links* CurrentLinks();
   Links links_;
 
-  // What the opaque pass saw: whether any surface is transparent. The
-  // transparent pass that follows it skips an object without one; a
-  // transparent pass on its own looks at every surface.
-  bool transparentKnown_ = false;
+  // What the opaque pass saw: in which frame (tree count) it ran, and
+  // whether any surface is transparent. The transparent pass of that frame
+  // skips an object without one; a transparent pass without an opaque pass
+  // in its frame looks at every surface.
+  int transparentFrame_ = -1;
   bool hasTransparent_ = false;
 };

@@ -19,6 +19,22 @@ void Widen(D3DXVECTOR3& min, D3DXVECTOR3& max, const D3DXVECTOR3& p) {
 }
 
 BoundingBox TransformBox(const D3DXVECTOR3& lo, const D3DXVECTOR3& hi, const D3DXMATRIX& m) {
+  if (m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f) {
+    // Without projection each output axis is a sum of one term per input
+    // axis: its smallest and largest corners come from the smaller and
+    // larger of each term, summed in the order a corner's transform sums
+    // them (rounding keeps order, so the box is the same as from the
+    // corners).
+    BoundingBox box;
+    for (int j = 0; j < 3; ++j) {
+      const float x0 = lo.x * m.m[0][j], x1 = hi.x * m.m[0][j];
+      const float y0 = lo.y * m.m[1][j], y1 = hi.y * m.m[1][j];
+      const float z0 = lo.z * m.m[2][j], z1 = hi.z * m.m[2][j];
+      box.min[j] = std::min(x0, x1) + std::min(y0, y1) + std::min(z0, z1) + m.m[3][j];
+      box.max[j] = std::max(x0, x1) + std::max(y0, y1) + std::max(z0, z1) + m.m[3][j];
+    }
+    return box;
+  }
   const D3DXVECTOR3 corners[8] = {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {hi.x, lo.y, hi.z}, {lo.x, lo.y, hi.z},
                                   {lo.x, hi.y, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, hi.y, hi.z}, {lo.x, hi.y, hi.z}};
   BoundingBox box;

@@ -53,16 +53,27 @@ void Vel_SceneChannel::CallChannel() {
 void Vel_SceneChannel::DrawChildren() {
   // A scene of many objects waits mostly for memory: while one object
   // draws, the next ones are loaded, one step of their links further each.
-  auto prefetchAhead = [this](int i) {
-    PrefetchChildEntry(i + 3);
-    vel::Prefetch(static_cast<const Vel_DX8_ObjectChannel*>(LinkedChannel(i + 2)));
-    if (auto* next = vel::As<Vel_DX8_ObjectChannel>(LinkedChannel(i + 1), vel::kObjectType)) next->PrefetchForDraw();
-  };
+  const uint64_t links = Orn_Channel::LinkChangeCount();
+  transparentChildren_.clear();
   for (int i = 0; i < GetChildCount(); ++i) {
-    prefetchAhead(i);
+    PrefetchChildEntry(i + 4);
+    vel::Prefetch(static_cast<const Vel_DX8_ObjectChannel*>(LinkedChannel(i + 3)));
+    if (auto* ahead = vel::As<Vel_DX8_ObjectChannel>(LinkedChannel(i + 2), vel::kObjectType)) ahead->PrefetchForDraw();
     Orn_Channel* child = GetChild(i);
-    if (auto* object = vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType)) object->DrawSurfaces();
-    else if (child) child->CallChannel();
+    if (auto* object = vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType)) {
+      object->DrawSurfaces();
+      if (object->NeedsTransparentPass()) transparentChildren_.push_back(i);
+    } else if (child) {
+      child->CallChannel();
+    }
+  }
+  // The transparent pass visits only the objects the opaque pass found
+  // with something transparent, unless a link changed in between.
+  if (links == Orn_Channel::LinkChangeCount()) {
+    for (int i : transparentChildren_)
+      if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, i, vel::kObjectType))
+        object->DrawTransparentSurfaces();
+    return;
   }
   for (int i = 0; i < GetChildCount(); ++i)
     if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, i, vel::kObjectType))

@@ -8,6 +8,8 @@
 // device users then make their device objects again on next use.
 #pragma once
 
+#include <vector>
+
 #include "orn_channel.h"
 
 #include <d3d8/d3d8.h>
@@ -40,6 +42,8 @@ class Vel_SceneChannel : public Orn_Channel {
 
   // Saved as chunk "SCCC" (4 bytes); opaque black when new.
   D3DCOLOR clearColor_;
+  // The children the transparent pass draws, found by the opaque pass.
+  std::vector<int> transparentChildren_;
   Vel_DX8_DirectGraphicsChannel* directGraphics_;
   HRESULT beginFailure_;
   HRESULT presentFailure_;

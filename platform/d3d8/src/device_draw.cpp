@@ -225,9 +225,15 @@ void Device::UploadUniforms(FfpProgram* p) {
 
   if (due(kGroupTransform)) {
     UpdateDerivedTransforms();
-    glUniformMatrix4fv(loc[kUWVP], 1, GL_FALSE, &wvp_.m[0][0]);
-    if (loc[kUWV] >= 0) glUniformMatrix4fv(loc[kUWV], 1, GL_FALSE, &wv_.m[0][0]);
-    if (loc[kUNormalMat] >= 0) glUniformMatrix3fv(loc[kUNormalMat], 1, GL_FALSE, normalMatrix_);
+    // The shader's transform array, as many rows as it declares.
+    float xf[11][4];
+    std::memcpy(xf[0], &wvp_.m[0][0], sizeof wvp_.m);
+    std::memcpy(xf[4], &wv_.m[0][0], sizeof wv_.m);
+    for (int column = 0; column < 3; ++column) {
+      std::memcpy(xf[8 + column], normalMatrix_ + 3 * column, 3 * sizeof(float));
+      xf[8 + column][3] = 0.0f;
+    }
+    glUniform4fv(loc[kUTransforms], p->transformRows, &xf[0][0]);
   }
   if (due(kGroupViewport)) {
     const D3DVIEWPORT8& v = state_.viewport;

@@ -30,6 +30,19 @@ int SwapInterval(const D3DPRESENT_PARAMETERS& pp) {
   }
 }
 
+// Whether SDL keeps window surfaces in the window system driver's memory
+// (drivers that have such surfaces, with SDL's renderer for them switched
+// off), so that copying a frame there draws no OpenGL of SDL's. Switching
+// contexts costs the software rasteriser a good part of a small frame.
+bool SurfacesInMemory() {
+  if (SDL_GetHintBoolean(SDL_HINT_FRAMEBUFFER_ACCELERATION, SDL_TRUE)) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver) return false;
+  for (const char* own : {"offscreen", "dummy", "x11"})
+    if (std::strcmp(driver, own) == 0) return true;
+  return false;
+}
+
 RECT RectOrWhole(const RECT* rect, int width, int height) { return rect ? *rect : RECT{0, 0, width, height}; }
 
 }  // namespace
@@ -112,12 +125,7 @@ void Device::CopyFrameIntoWindow(SDL_Window* window, const RECT* pSourceRect, co
   // while this device's context is current.
   const UINT w = frontWidth_, h = frontHeight_;
   ReadFrontFrame(&frontPixels_);
-  // Drivers that keep window surfaces in plain memory draw no OpenGL, and
-  // switching contexts costs the software rasteriser a good part of a small
-  // frame.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  const bool memorySurfaces = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-  if (!memorySurfaces) gl_.Release();
+  if (!SurfacesInMemory()) gl_.Release();
   SDL_Surface* target = SDL_GetWindowSurface(window);
   if (!target) return;
   SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(frontPixels_.data(), static_cast<int>(w), static_cast<int>(h),

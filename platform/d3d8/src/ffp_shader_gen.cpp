@@ -157,9 +157,10 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
     if (k.rhw) {
       v << "uniform vec4 uViewportRHW;\nuniform vec2 uDepthRHW;\n";
     } else {
-      v << "uniform mat4 uWVP;\n";
-      if (needCamera) v << "uniform mat4 uWV;\n";
-      if (needNormal) v << "uniform mat3 uNormalMat;\n";
+      // One array for the object's transforms, sent with one call a draw:
+      // rows 0-3 world-view-projection, 4-7 world-view, 8-10 the normals'
+      // matrix (each D3D row a column of the GLSL matrix).
+      v << "uniform vec4 uXf[" << (needNormal ? 11 : needCamera ? 8 : 4) << "];\n";
     }
     if (k.lighting) {
       v << "uniform vec4 uMatDiffuse, uMatAmbient, uMatSpecular, uMatEmissive;\nuniform float uMatPower;\n"
@@ -184,11 +185,11 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
            "  float ndcZ = depthRange != 0.0 ? 2.0 * (aPos.z - uDepthRHW.x) / depthRange - 1.0 : 0.0;\n"
            "  gl_Position = vec4(ndc * w, ndcZ * w, w);\n";
     } else {
-      v << "  vec4 pos = vec4(aPos.xyz, 1.0);\n  gl_Position = uWVP * pos;\n";
-      if (needCamera) v << "  vec3 P = (uWV * pos).xyz;\n";
+      v << "  vec4 pos = vec4(aPos.xyz, 1.0);\n  gl_Position = mat4(uXf[0], uXf[1], uXf[2], uXf[3]) * pos;\n";
+      if (needCamera) v << "  vec3 P = (mat4(uXf[4], uXf[5], uXf[6], uXf[7]) * pos).xyz;\n";
       if (needNormal) {
         if (k.hasNormal) {
-          v << "  vec3 N = uNormalMat * aNormal;\n";
+          v << "  vec3 N = mat3(uXf[8].xyz, uXf[9].xyz, uXf[10].xyz) * aNormal;\n";
           if (k.normalizeNormals) v << "  if (dot(N, N) > 0.0) N = normalize(N);\n";
         } else {
           v << "  vec3 N = vec3(0.0);\n";  // without normals every product with the normal is 0

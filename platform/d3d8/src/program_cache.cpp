@@ -14,7 +14,7 @@ struct UniformName {
 };
 
 const UniformName kUniforms[kUniformCount] = {
-    {"uWVP", kGroupTransform},        {"uWV", kGroupTransform},           {"uNormalMat", kGroupTransform},
+    {"uXf", kGroupTransform},
     {"uViewportRHW", kGroupViewport}, {"uDepthRHW", kGroupViewport},      {"uGlobalAmbient", kGroupLights},
     {"uLightDiffuse", kGroupLights},  {"uLightSpecular", kGroupLights},   {"uLightAmbient", kGroupLights},
     {"uLightPos", kGroupLights},      {"uLightDir", kGroupLights},        {"uLightAtt", kGroupLights},
@@ -100,6 +100,10 @@ std::unique_ptr<FfpProgram> LinkProgram(const FfpSources& src) {
     }
     if (prog->location[i] >= 0) prog->groups |= 1u << kUniforms[i].group;
   }
+  if (glGetUniformLocation(prog->program, "uXf[8]") >= 0)
+    prog->transformRows = 11;
+  else if (glGetUniformLocation(prog->program, "uXf[4]") >= 0)
+    prog->transformRows = 8;
   for (int g = 0; g < kGroupCount; ++g) prog->seen[g] = ~0ull;
   glUseProgram(prog->program);
   for (int s = 0; s < kStageCount; ++s) {

@@ -29,9 +29,7 @@ enum UniformGroup : int {
 };
 
 enum UniformId : int {
-  kUWVP,
-  kUWV,
-  kUNormalMat,
+  kUTransforms,  // uXf: world-view-projection, world-view, normals' matrix
   kUViewportRHW,
   kUDepthRHW,
   kUGlobalAmbient,
@@ -66,6 +64,7 @@ struct FfpProgram {
   GLuint program = 0;
   GLint location[kUniformCount];
   uint32_t groups = 0;  // groups with at least one active uniform
+  int transformRows = 4;  // rows of uXf the program reads
   uint64_t seen[kGroupCount];
 };
 

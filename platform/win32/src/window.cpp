@@ -106,6 +106,12 @@ bool EnsureVideo() {
   // Closing the last window is not a request to quit: windows go through
   // WM_CLOSE and the program decides. Read by SDL whenever a window closes.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // The pixels of windows without OpenGL stay in the window system driver's
+  // own memory instead of going through an OpenGL renderer of SDL's: the
+  // graphics layer copies frames there, and a second context would take the
+  // thread from the device's context at every frame. The environment can
+  // still ask for SDL's renderer.
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   // Windows hold one reference on SDL's video of their own, also when
   // another library (the graphics layer) started it first and may quit its
   // own reference while windows live.
