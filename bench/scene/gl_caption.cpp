@@ -4,6 +4,7 @@
 #include <GL/glcorearb.h>
 
 #include "gl_context.h"
+#include "glyph_shader.h"
 
 namespace scenebench {
 namespace {
@@ -22,18 +23,6 @@ void main() {
   gl_Position = vec4(p.x * 2.0 - 1.0, 1.0 - p.y * 2.0, aPos.z * 2.0 - 1.0, 1.0);
   vColor = aColor;
   vUv = aUv;
-}
-)";
-
-const char* kFragmentShader = R"(#version 330 core
-in vec4 vColor;
-in vec2 vUv;
-uniform sampler2D uAtlas;
-out vec4 oColor;
-void main() {
-  vec4 c = texture(uAtlas, vUv) * vColor;
-  if (c.a < 8.0 / 255.0) discard;
-  oColor = c;
 }
 )";
 
@@ -62,7 +51,7 @@ bool GlCaption::Init(int screen) {
   }
   atlas_ = bench::SingleLevelTexture(kAtlasSize, kAtlasSize, GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV,
                                      texels.data(), GL_NEAREST);
-  program_ = bench::BuildProgram(kVertexShader, kFragmentShader);
+  program_ = bench::BuildProgram(kVertexShader, bench::kGlyphFragmentShader);
   if (!program_ || !atlas_) return false;
   glUniform1f(glGetUniformLocation(program_, "uScreen"), static_cast<float>(screen));
   glUniform1i(glGetUniformLocation(program_, "uAtlas"), 0);

@@ -3,6 +3,7 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+#include "glyph_shader.h"
 
 namespace bench {
 namespace {
@@ -30,24 +31,12 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
-in vec4 vColor;
-in vec2 vUv;
-uniform sampler2D uAtlas;
-out vec4 oColor;
-void main() {
-  vec4 c = texture(uAtlas, vUv) * vColor;
-  if (c.a < 8.0 / 255.0) discard;
-  oColor = c;
-}
-)";
-
 }  // namespace
 
 bool GlTextRenderer::Init(const GlyphTable& glyphs, int targetSize) {
   glyphs_ = glyphs;
   if (!gl_.Create()) return false;
-  program_ = BuildProgram(kVertexShader, kFragmentShader);
+  program_ = BuildProgram(kVertexShader, bench::kGlyphFragmentShader);
   glUniform1i(glGetUniformLocation(program_, "uAtlas"), 0);
   const auto side = static_cast<float>(targetSize);
   glUniform2f(glGetUniformLocation(program_, "uTarget"), side, side);
