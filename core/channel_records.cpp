@@ -1,5 +1,7 @@
 #include "channel_records.h"
 
+#include "channel_heap.h"
+
 #include "guid_util.h"
 #include "orn_string.h"
 
@@ -36,3 +38,10 @@ ChannelDependency::ChannelDependency() : type{} {}
 ChannelDependency::~ChannelDependency() {
   for (int i = 0; i < dllNames.GetItemCount(); ++i) delete static_cast<Orn_String*>(dllNames.GetItem(i));
 }
+
+void* ChildInfo::operator new(std::size_t size) {
+  if (void* block = channel_heap::Allocate(size)) return block;
+  throw std::bad_alloc();
+}
+
+void ChildInfo::operator delete(void* block, std::size_t size) noexcept { channel_heap::Free(block, size); }

@@ -31,6 +31,10 @@ struct ChildInfo {
   int32_t linkPos = 0;
   int32_t listPos = 0;
   int32_t userData = 0;
+
+  // Beside the channels, in the channel heap.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block, std::size_t size) noexcept;
 };
 
 // The declaration of one child slot, passed by value to SetChildCreateType.

@@ -4,6 +4,9 @@
 
 #include "win32/types.h"
 
+#include <cstddef>
+#include <new>
+
 class EngineInterface;
 
 class DllInterface {
@@ -14,6 +17,12 @@ class DllInterface {
 
   HINSTANCE dll;
   EngineInterface* engine;
+
+  // Every channel lives in the channel heap (see channel_heap.h), whichever
+  // plug-in creates it.
+  static void* operator new(std::size_t size);
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+  static void operator delete(void* block, std::size_t size) noexcept;
 };
 
 // Written only inside the creation handshake (and by tests that build channels

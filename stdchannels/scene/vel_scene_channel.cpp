@@ -58,7 +58,6 @@ void Vel_SceneChannel::DrawChildren() {
   for (int i = 0; i < GetChildCount(); ++i) {
     PrefetchChildEntry(i + 4);
     vel::Prefetch(static_cast<const Vel_DX8_ObjectChannel*>(LinkedChannel(i + 3)));
-    if (auto* ahead = vel::As<Vel_DX8_ObjectChannel>(LinkedChannel(i + 2), vel::kObjectType)) ahead->PrefetchForDraw();
     Orn_Channel* child = GetChild(i);
     if (auto* object = vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType)) {
       object->DrawSurfaces();
@@ -66,6 +65,8 @@ void Vel_SceneChannel::DrawChildren() {
     } else if (child) {
       child->CallChannel();
     }
+    // Apart from the loads above: the processor follows only so many at once.
+    if (auto* ahead = vel::As<Vel_DX8_ObjectChannel>(LinkedChannel(i + 2), vel::kObjectType)) ahead->PrefetchForDraw();
   }
   // The transparent pass visits only the objects the opaque pass found
   // with something transparent, unless a link changed in between.

@@ -1,0 +1,102 @@
+#include "channel_heap.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+
+namespace channel_heap {
+namespace {
+
+// Memory checkers watch the general heap only: under them every block comes
+// from there, so that a channel used after it was deleted is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kOwnPages = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kOwnPages = false;
+#else
+constexpr bool kOwnPages = true;
+#endif
+#else
+constexpr bool kOwnPages = true;
+#endif
+
+constexpr std::size_t kGrain = 64;                 // sizes are kept in steps of a cache line
+constexpr std::size_t kLargest = 8192;             // larger blocks come from the general heap
+constexpr std::size_t kClasses = kLargest / kGrain;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kChunk = 8 * kHugePage;      // reserved at a time
+
+struct FreeBlock {
+  FreeBlock* next;
+};
+
+struct Heap {
+  std::mutex lock;
+  FreeBlock* free[kClasses] = {};
+  char* next = nullptr;  // the unused rest of the newest chunk
+  char* end = nullptr;
+};
+
+Heap& TheHeap() {
+  static Heap* heap = new Heap;  // lives as long as the process: channels may outlive static destruction
+  return *heap;
+}
+
+std::size_t ClassOf(std::size_t size) { return (size + kGrain - 1) / kGrain - 1; }
+
+// A new chunk aligned to the large page size, offered to the system as
+// memory for large pages.
+bool Grow(Heap& heap) {
+  const std::size_t mapped = kChunk + kHugePage;
+  void* raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return false;
+  char* start = static_cast<char*>(raw);
+  char* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(start) + kHugePage - 1) & ~(kHugePage - 1));
+  if (aligned > start) munmap(start, static_cast<std::size_t>(aligned - start));
+  char* tail = aligned + kChunk;
+  if (tail < start + mapped) munmap(tail, static_cast<std::size_t>(start + mapped - tail));
+  madvise(aligned, kChunk, MADV_HUGEPAGE);
+  heap.next = aligned;
+  heap.end = tail;
+  return true;
+}
+
+}  // namespace
+
+void* Allocate(std::size_t size) noexcept {
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::malloc(size);
+  const std::size_t c = ClassOf(size);
+  const std::size_t bytes = (c + 1) * kGrain;
+  Heap& heap = TheHeap();
+  std::lock_guard<std::mutex> hold(heap.lock);
+  if (FreeBlock* block = heap.free[c]) {
+    heap.free[c] = block->next;
+    return block;
+  }
+  if (static_cast<std::size_t>(heap.end - heap.next) < bytes && !Grow(heap)) return nullptr;
+  void* block = heap.next;
+  heap.next += bytes;
+  return block;
+}
+
+void Free(void* block, std::size_t size) noexcept {
+  if (!block) return;
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) {
+    std::free(block);
+    return;
+  }
+  Heap& heap = TheHeap();
+  std::lock_guard<std::mutex> hold(heap.lock);
+  FreeBlock* freed = static_cast<FreeBlock*>(block);
+  const std::size_t c = ClassOf(size);
+  freed->next = heap.free[c];
+  heap.free[c] = freed;
+}
+
+}  // namespace channel_heap

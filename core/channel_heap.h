@@ -1,0 +1,18 @@
+// The memory channels and their link records live in. A project is many
+// small objects that every frame visits one after another; kept together in
+// a few large pages they cost the processor far fewer address translations
+// than scattered over the general heap. Blocks are kept by size for reuse
+// and never handed back to the system. Thread-safe.
+#pragma once
+
+#include <cstddef>
+
+namespace channel_heap {
+
+// A block of at least `size` bytes, aligned for any object; null when no
+// memory is left.
+void* Allocate(std::size_t size) noexcept;
+// Gives back a block Allocate returned for the same `size`.
+void Free(void* block, std::size_t size) noexcept;
+
+}  // namespace channel_heap
