@@ -51,34 +51,56 @@ void Vel_SceneChannel::CallChannel() {
 }
 
 void Vel_SceneChannel::DrawChildren() {
-  // A scene of many objects waits mostly for memory: while one object
-  // draws, the next ones are loaded, one step of their links further each.
   const uint64_t links = Orn_Channel::LinkChangeCount();
   transparentChildren_.clear();
-  for (int i = 0; i < GetChildCount(); ++i) {
-    PrefetchChildEntry(i + 4);
-    vel::Prefetch(static_cast<const Vel_DX8_ObjectChannel*>(LinkedChannel(i + 3)));
-    Orn_Channel* child = GetChild(i);
-    if (auto* object = vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType)) {
-      object->DrawSurfaces();
-      if (object->NeedsTransparentPass()) transparentChildren_.push_back(i);
-    } else if (child) {
-      child->CallChannel();
+  int i = 0;
+  if (CurrentChildren()) {
+    // A scene of many objects waits mostly for memory: while one object
+    // draws, the next ones are loaded, one step of their links further each.
+    const int n = static_cast<int>(children_.size());
+    for (; i < n && Orn_Channel::LinkChangeCount() == links; ++i) {
+      if (i + 3 < n) vel::Prefetch(children_[i + 3].object);
+      DrawChild(i, children_[i].channel, children_[i].object);
+      // Apart from the loads above: the processor follows only so many at once.
+      if (i + 2 < n && children_[i + 2].object) children_[i + 2].object->PrefetchForDraw();
     }
-    // Apart from the loads above: the processor follows only so many at once.
-    if (auto* ahead = vel::As<Vel_DX8_ObjectChannel>(LinkedChannel(i + 2), vel::kObjectType)) ahead->PrefetchForDraw();
+  }
+  // Children whose links resolve otherwise, or after a child changed links.
+  for (; i < GetChildCount(); ++i) {
+    Orn_Channel* child = GetChild(i);
+    DrawChild(i, child, vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType));
   }
   // The transparent pass visits only the objects the opaque pass found
   // with something transparent, unless a link changed in between.
   if (links == Orn_Channel::LinkChangeCount()) {
-    for (int i : transparentChildren_)
-      if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, i, vel::kObjectType))
+    for (int t : transparentChildren_)
+      if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, t, vel::kObjectType))
         object->DrawTransparentSurfaces();
     return;
   }
-  for (int i = 0; i < GetChildCount(); ++i)
-    if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, i, vel::kObjectType))
+  for (int t = 0; t < GetChildCount(); ++t)
+    if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, t, vel::kObjectType))
       object->DrawTransparentSurfaces();
+}
+
+void Vel_SceneChannel::DrawChild(int i, Orn_Channel* child, Vel_DX8_ObjectChannel* object) {
+  if (object) {
+    object->DrawSurfaces();
+    if (object->NeedsTransparentPass()) transparentChildren_.push_back(i);
+  } else if (child) {
+    child->CallChannel();
+  }
+}
+
+bool Vel_SceneChannel::CurrentChildren() {
+  if (childrenStamp_.Fresh(this)) return true;
+  children_.clear();
+  for (int i = 0; i < GetChildCount(); ++i) {
+    Orn_Channel* child = GetChild(i);
+    children_.push_back({child, vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType)});
+  }
+  childrenStamp_.Take(this);
+  return childrenStamp_.Fresh(this);
 }
 
 void Vel_SceneChannel::Present(IDirect3DDevice8* device) {

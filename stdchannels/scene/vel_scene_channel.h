@@ -8,13 +8,15 @@
 // device users then make their device objects again on next use.
 #pragma once
 
-#include <vector>
-
 #include "orn_channel.h"
+#include "vel_child_access.h"
+
+#include <vector>
 
 #include <d3d8/d3d8.h>
 
 class Vel_DX8_DirectGraphicsChannel;
+class Vel_DX8_ObjectChannel;
 
 class Vel_SceneChannel : public Orn_Channel {
  public:
@@ -36,6 +38,11 @@ class Vel_SceneChannel : public Orn_Channel {
   // The children in link order, 3D objects with their opaque surfaces; then
   // the transparent surfaces of the 3D objects.
   void DrawChildren();
+  // One child of the opaque pass, `object` when it is a 3D object.
+  void DrawChild(int i, Orn_Channel* child, Vel_DX8_ObjectChannel* object);
+  // The children, typed, brought up to date; false when they cannot be kept
+  // (links that do not resolve directly).
+  bool CurrentChildren();
   void Present(IDirect3DDevice8* device);
   // Reports a failing device call once, until it succeeds again.
   void ReportOnce(const char* what, HRESULT result, HRESULT* last);
@@ -44,6 +51,14 @@ class Vel_SceneChannel : public Orn_Channel {
   D3DCOLOR clearColor_;
   // The children the transparent pass draws, found by the opaque pass.
   std::vector<int> transparentChildren_;
+  // The children with the 3D objects among them, kept between link changes
+  // so that a frame walks one array instead of the link records.
+  struct Child {
+    Orn_Channel* channel;
+    Vel_DX8_ObjectChannel* object;
+  };
+  std::vector<Child> children_;
+  vel::LinkStamp childrenStamp_;
   Vel_DX8_DirectGraphicsChannel* directGraphics_;
   HRESULT beginFailure_;
   HRESULT presentFailure_;

@@ -24,6 +24,15 @@ class LoggingChild : public Orn_Channel {
   std::vector<std::string>* log;
 };
 
+// A child that, when called, takes entry `entry` out of `parent`'s links.
+class UnlinkingChild : public Orn_Channel {
+ public:
+  UnlinkingChild(Orn_Channel* parent, int entry) : parent(parent), entry(entry) {}
+  void CallChannel() override { parent->RemoveChild(entry); }
+  Orn_Channel* parent;
+  int entry;
+};
+
 class SceneChannelTest : public MeshTest {
  protected:
   void SetUp() override {
@@ -92,6 +101,31 @@ TEST_F(SceneChannelTest, ClearsCallsItsChildrenInOrderAndDrawsTransparentSurface
   image = Capture();
   EXPECT_RGB_NEAR(At(image, 0.0f, 0.5f), 0, 0, 255, 0);
   EXPECT_RGB_NEAR(At(image, 0.0f, -0.5f), 255, 0, 0, 0);
+}
+
+// The scene keeps its children between frames; a child that changes the
+// scene's links while it is called is seen at once: an object unlinked by
+// an earlier child is not drawn in the same frame.
+TEST_F(SceneChannelTest, LinksChangedByAChildDuringTheFrameAreSeenAtOnce) {
+  FlatSetup();
+  scene->SetClearColor(0xFF0000FF);
+  Vel_DX8_ObjectChannel* first = NewObject();
+  AddQuad(first, -1, -1, 1, 0, 0.5f, 0xFFFF0000);
+  auto* unlinker = Adopt<UnlinkingChild>(scene, 2);
+  unlinker->entry = -1;  // does nothing in the first frame
+  ASSERT_TRUE(Link(scene, unlinker, Vel_SceneChannel::kChildrenSlot));
+  Vel_DX8_ObjectChannel* second = NewObject();
+  AddQuad(second, -1, 0, 1, 1, 0.5f, 0xFFFFFFFF);
+  ASSERT_EQ(scene->GetChild(2), second);
+  Frame(scene);
+  EXPECT_RGB_NEAR(At(Capture(), 0.0f, 0.5f), 255, 255, 255, 0);
+
+  unlinker->entry = 2;
+  Frame(scene);
+  Image image = Capture();
+  EXPECT_RGB_NEAR(At(image, 0.0f, -0.5f), 255, 0, 0, 0);
+  EXPECT_RGB_NEAR(At(image, 0.0f, 0.5f), 0, 0, 255, 0);
+  EXPECT_EQ(scene->GetChild(2), nullptr);
 }
 
 TEST_F(SceneChannelTest, LostDeviceIsResetAndTheNextFrameEqualsTheOneBefore) {
