@@ -99,4 +99,6 @@ void Free(void* block, std::size_t size) noexcept {
   heap.free[c] = freed;
 }
 
+bool OwnsPages() noexcept { return kOwnPages; }
+
 }  // namespace channel_heap

@@ -14,5 +14,8 @@ namespace channel_heap {
 void* Allocate(std::size_t size) noexcept;
 // Gives back a block Allocate returned for the same `size`.
 void Free(void* block, std::size_t size) noexcept;
+// False in builds with a memory checker: blocks then come from the general
+// heap, where the checker watches them.
+bool OwnsPages() noexcept;
 
 }  // namespace channel_heap

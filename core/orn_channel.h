@@ -60,14 +60,6 @@ class Orn_Channel : public DllInterface {
   // Whether the engine records which channels are called (GetChild then
   // notes each call).
   bool TrackingCalls() const { return engine && engine->ext && engine->ext->GetIfTrackChannelCalling(); }
-  // For loops over many children that prefetch ahead: starts loading the
-  // record of entry i, and answers the channel linked there as it stands
-  // (unresolved, null when there is none).
-  void PrefetchChildEntry(int i) const { __builtin_prefetch(childInfos.GetItem(i)); }
-  Orn_Channel* LinkedChannel(int i) const {
-    const ChildInfo* info = static_cast<const ChildInfo*>(childInfos.GetItem(i));
-    return info ? info->channel : nullptr;
-  }
   Orn_Channel* GetChildFromLinkPosition(int slot, int pos);
   int GetChildLinkPositionCount(int slot);
   Orn_Channel* GetChildFromLinkGuid(GUID type, int n);

@@ -13,17 +13,12 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kOwnPages = false;  // under the memory checker blocks come from the general heap
-#else
-constexpr bool kOwnPages = true;
-#endif
-
 TEST(ChannelHeapTest, BlocksAreDistinctAlignedAndReused) {
   struct Block {
     unsigned char* at;
     std::size_t size;
   };
+  const bool kOwnPages = channel_heap::OwnsPages();
   std::vector<Block> blocks;
   for (int i = 0; i < 3000; ++i) {
     const std::size_t size = 24 + static_cast<std::size_t>(i * 37) % 1500;
