@@ -16,24 +16,25 @@ struct TypeRow {
   const char* name;
   const char* base;
   int flag;
+  const char* channelName;  // a new channel's own name; null: not fixed
 };
 
 // clang-format off
 const TypeRow kTypeRecords[] = {
-  // type            display name                  base type        flag
-  {kDevice,        "DX8 DirectGraphicsChannel", kDevice,        1},
-  {kCamera,        "DX8 Camera",                kCamera,        0},
-  {kLight,         "DX8 Light",                 kLight,         0},
-  {kObjectData,    "DX8 3D ObjectData",         kObjectData,    0},
-  {kObject,        "DX8 3D Object",             kObject,        0},
-  {kMotion,        "DX8 Motion",                kMatrix,        0},
-  {kMousePick,     "DX8 DetectMouseCollision",  kFloat,         0},
-  {kTexture,       "DX8 Texture",               kTexture,       0},
-  {kPrimitive,     "DX8 Primitive",             kObjectData,    0},
-  {kParticle,      "DX8 ParticleObject",        kObjectData,    0},
-  {kUserInput,     "DX8 UserInput",             kFloat,         0},
-  {kTextOut,       "DX8 Textout",               kTextOut,       0},
-  {kShaderSurface, "DX8 ShaderSurface",         kSurface,       0},
+  // type            display name                  base type     flag  name of a new channel
+  {kDevice,        "DX8 DirectGraphicsChannel", kDevice,        1, "DX8 DirectGraphicsChannel"},
+  {kCamera,        "DX8 Camera",                kCamera,        0, "DX8 Camera"},
+  {kLight,         "DX8 Light",                 kLight,         0, "DX8 Light"},
+  {kObjectData,    "DX8 3D ObjectData",         kObjectData,    0, "DX8 3D ObjectData"},
+  {kObject,        "DX8 3D Object",             kObject,        0, "DX8 3D Object"},
+  {kMotion,        "DX8 Motion",                kMatrix,        0, "DX8 Motion"},
+  {kMousePick,     "DX8 DetectMouseCollision",  kFloat,         0, "DX8 DetectMouseCollision"},
+  {kTexture,       "DX8 Texture",               kTexture,       0, "DX8 Texture"},
+  {kPrimitive,     "DX8 Primitive",             kObjectData,    0, "DX8 Primitive"},
+  {kParticle,      "DX8 ParticleObject",        kObjectData,    0, "DX8 ParticleObject"},
+  {kUserInput,     "DX8 UserInput",             kFloat,         0, "DX8 UserInput"},
+  {kTextOut,       "DX8 Textout",               kTextOut,       0, nullptr},
+  {kShaderSurface, "DX8 ShaderSurface",         kSurface,       0, nullptr},
 };
 // clang-format on
 
@@ -165,6 +166,9 @@ TEST_F(PluginIdentityTest, EveryLibraryReportsItsTypeRecord) {
     EXPECT_STREQ(made.name, row.name);
     EXPECT_EQ(GuidToString(made.type), row.type);
     EXPECT_EQ(GuidToString(made.baseType), row.base);
+    if (row.channelName) {
+      EXPECT_STREQ(channel->GetChannelName(), row.channelName);
+    }
   }
 }
 
