@@ -42,7 +42,7 @@ class FilterBlitEffect : public ShaderEffect {
   void ReleaseTargets();
   // The kernel the passes use: blur's Shader Info value limited to 0..4
   // (4 without one), 1 for the other modes.
-  int Kernel();
+  float Kernel();
   void DrawPasses(IDirect3DDevice8* d, IDirect3DTexture8* source);
 
   image_pass::Target targets[kTargets];
