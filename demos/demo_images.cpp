@@ -26,13 +26,16 @@ float Grain(unsigned x, unsigned y) {
   return static_cast<float>((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
 }
 
-std::vector<uint8_t> RgbRow(const Picture& picture, unsigned y) {
-  std::vector<uint8_t> row(picture.width * 3);
+// Red, green, blue and, with `alpha`, alpha bytes of row y.
+std::vector<uint8_t> RgbRow(const Picture& picture, unsigned y, bool alpha = false) {
+  const unsigned n = alpha ? 4 : 3;
+  std::vector<uint8_t> row(picture.width * n);
   for (unsigned x = 0; x < picture.width; ++x) {
     const uint32_t t = picture.texels[y * picture.width + x];
-    row[x * 3] = static_cast<uint8_t>(t >> 16);
-    row[x * 3 + 1] = static_cast<uint8_t>(t >> 8);
-    row[x * 3 + 2] = static_cast<uint8_t>(t);
+    row[x * n] = static_cast<uint8_t>(t >> 16);
+    row[x * n + 1] = static_cast<uint8_t>(t >> 8);
+    row[x * n + 2] = static_cast<uint8_t>(t);
+    if (alpha) row[x * n + 3] = static_cast<uint8_t>(t >> 24);
   }
   return row;
 }
@@ -51,11 +54,12 @@ bool WritePngFile(const std::filesystem::path& file, const Picture& picture) {
     return false;
   }
   png_init_io(png, out);
-  png_set_IHDR(png, info, picture.width, picture.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, picture.width, picture.height, 8,
+               picture.withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (unsigned y = 0; y < picture.height; ++y) {
-    std::vector<uint8_t> row = RgbRow(picture, y);
+    std::vector<uint8_t> row = RgbRow(picture, y, picture.withAlpha);
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);

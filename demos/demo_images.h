@@ -12,7 +12,8 @@ namespace demos {
 struct Picture {
   unsigned width = 0;
   unsigned height = 0;
-  std::vector<uint32_t> texels;
+  std::vector<uint32_t> texels;  // 0xAARRGGBB, rows top down
+  bool withAlpha = false;        // PNG files keep the alpha bytes too
 };
 
 bool WritePngFile(const std::filesystem::path& file, const Picture& picture);

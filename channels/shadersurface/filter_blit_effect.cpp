@@ -131,11 +131,13 @@ bool FilterBlitEffect::RestoreDeviceObjects() {
   return true;
 }
 
-int FilterBlitEffect::Kernel() {
+float FilterBlitEffect::Kernel() {
   if (mode != kBlur) return 1;
   const float value = FloatInput(0, static_cast<float>(kDefaultBlurKernel));
-  // The kernel picks constant registers: keep it inside the table.
-  return std::clamp(vel::SaturateToInt(value), 0, kKernels - 1);
+  // The vertex shader rounds the value to the nearest kernel; keep it inside
+  // the table.
+  if (!(value == value)) return 0;
+  return std::clamp(value, 0.0f, static_cast<float>(kKernels - 1));
 }
 
 void FilterBlitEffect::DrawPasses(IDirect3DDevice8* d, IDirect3DTexture8* source) {
@@ -178,7 +180,7 @@ void FilterBlitEffect::Render() {
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
 
-  const float kernel[4] = {static_cast<float>(Kernel()), 0, 0, 0};
+  const float kernel[4] = {Kernel(), 0, 0, 0};
   d->SetVertexShaderConstant(4, kernel, 1);
 
   d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -200,5 +202,7 @@ void FilterBlitEffect::Render() {
   d->SetTexture(0, targets[kTargets - 1].texture);
   for (DWORD stage = 1; stage < 4; ++stage) d->SetTexture(stage, nullptr);
   device->SetViewPort(viewport);
+  // The mesh tests its bounds where this surface puts it.
+  mesh->SetWorldMatrix(owner->GetWorldMatrix());
   mesh->StreamVertexData();
 }

@@ -41,8 +41,9 @@ class FilterBlitEffect : public ShaderEffect {
   // Releases the targets and the quad and forgets the state block.
   void ReleaseTargets();
   // The kernel the passes use: blur's Shader Info value limited to 0..4
-  // (4 without one), 1 for the other modes.
-  int Kernel();
+  // (4 without one), 1 for the other modes. The vertex shader's address
+  // register picks the nearest kernel to it.
+  float Kernel();
   void DrawPasses(IDirect3DDevice8* d, IDirect3DTexture8* source);
 
   image_pass::Target targets[kTargets];

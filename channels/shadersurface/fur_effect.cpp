@@ -26,6 +26,9 @@ void FurEffect::Render() {
 
   SetStandardConstants(NormalisedWithW(light, 0));
   SetConstant(15, 0, 0, 0, 0);
+  // The plain surface is not shifted either: c16 may still hold another
+  // effect's constant (the halo's colour), which would move it.
+  SetConstant(16, 0, 0, 0, 0);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   if (skinned && !SetBoneMatrices()) {

@@ -107,11 +107,15 @@ SavedTargets::SavedTargets(IDirect3DDevice8* device) : device_(device) {
 }
 
 SavedTargets::~SavedTargets() {
+  // Every way out, a failure part-way included, leaves the device drawing
+  // into its own target again.
+  if (!restored_) Restore();
   SafeRelease(color_);
   SafeRelease(depth_);
 }
 
 HRESULT SavedTargets::Restore() {
+  restored_ = true;
   if (!device_ || !color_) return E_FAIL;
   return device_->SetRenderTarget(color_, depth_);
 }

@@ -77,7 +77,8 @@ HRESULT CreateQuad(IDirect3DDevice8* device, EngineInterface* engine, const char
                    const char* lockFailed, IDirect3DVertexBuffer8** quad);
 
 // The device's render target and depth surface, kept while passes draw into
-// targets of their own and put back by Restore (or the destructor).
+// targets of their own and put back by Restore, or by the destructor when
+// Restore was not called (an early return after a failure).
 class SavedTargets {
  public:
   explicit SavedTargets(IDirect3DDevice8* device);
@@ -90,6 +91,7 @@ class SavedTargets {
   IDirect3DDevice8* device_;
   IDirect3DSurface8* color_ = nullptr;
   IDirect3DSurface8* depth_ = nullptr;
+  bool restored_ = false;
 };
 
 }  // namespace image_pass

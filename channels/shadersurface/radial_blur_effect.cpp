@@ -79,16 +79,11 @@ int RadialBlurEffect::PassCount(float passes) {
 }
 
 D3DXVECTOR4 RadialBlurEffect::PassColour(const Settings& s, int i) {
-  const int n = PassCount(s.passes);
-  if (n == 0) return D3DXVECTOR4(0, 0, 0, 0);
-  // The fading weights (passes - i) / passes summed over the passes drawn;
-  // each pass adds its share, so the passes of a constant image add up to
-  // that image times the colour.
-  float sum = 0;
-  for (int j = 0; j < n; ++j) sum += (s.passes - static_cast<float>(j)) / s.passes;
+  if (PassCount(s.passes) == 0) return D3DXVECTOR4(0, 0, 0, 0);
+  // Pass i fades by (passes - i) / passes; the passes add up, so the
+  // colour input is the gain of the whole blur.
   const float fade = (s.passes - static_cast<float>(i)) / s.passes;
-  const float share = sum > 0 ? fade / sum : 0;
-  return D3DXVECTOR4(share * s.colour.x, share * s.colour.y, share * s.colour.z, fade * s.alpha);
+  return D3DXVECTOR4(fade * s.colour.x, fade * s.colour.y, fade * s.colour.z, fade * s.alpha);
 }
 
 RadialBlurEffect::Settings RadialBlurEffect::ReadSettings() {
@@ -151,6 +146,8 @@ void RadialBlurEffect::Render() {
   d->SetTexture(0, target.texture);
   for (DWORD stage = 1; stage < 4; ++stage) d->SetTexture(stage, nullptr);
   device->SetViewPort(viewport);
+  // The mesh tests its bounds where this surface puts it.
+  mesh->SetWorldMatrix(owner->GetWorldMatrix());
   mesh->StreamVertexData();
   d->SetTexture(0, nullptr);
 }

@@ -42,8 +42,8 @@ class RadialBlurEffect : public ShaderEffect {
   };
   // The number of passes drawn for `passes` (truncated, 0 for none).
   static int PassCount(float passes);
-  // The pixel constant of pass i: the pass's share of the sum of all fading
-  // weights times the colour, and its fading weight times alpha.
+  // The pixel constant of pass i: its fading weight (passes - i) / passes
+  // times the colour and times alpha.
   static D3DXVECTOR4 PassColour(const Settings& s, int i);
 
  protected:

@@ -65,7 +65,11 @@ void WaterSimulation::CollideParticles(int, Vel_DX8_ParticleObject* particles) {
       const D3DXVECTOR3 a = p0 - hit, b = p1 - hit, c = p2 - hit;
       const D3DXVECTOR3 back = from - hit;
       if (Dot(normal, Cross(a, b)) < 0 || Dot(normal, Cross(b, c)) < 0 || Dot(normal, Cross(c, a)) < 0) continue;
+      // The hit lies on the path from the old position to the new one: not
+      // farther than the step (with a little slack) and not behind the old
+      // position, so a particle leaving the water's back makes no drop.
       if (Dot(step, step) < Dot(back, back) - 0.0009f) continue;
+      if (Dot(back, step) > 0) continue;
       if (Dot(normal, step) > 0) continue;
       // Barycentric weights of the hit along the particle's path.
       const D3DXVECTOR3 pvec = Cross(step, e2);

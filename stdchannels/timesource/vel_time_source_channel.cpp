@@ -17,7 +17,7 @@ ChannelType& TypeRecord() {
 }  // namespace
 
 Vel_TimeSourceChannel::Vel_TimeSourceChannel()
-    : sampled(false), lastTreeCount(0), frameTime(0.0f), totalTicks(0.0), countedTicks(0.0) {
+    : sampled(false), lastTreeCount(0), frameTime(0.0f), totalTicks(0.0), countedMilliseconds(0.0) {
   SetChannelName("Time Source");
 }
 
@@ -55,9 +55,10 @@ float Vel_TimeSourceChannel::GetFrameTime() {
 
 unsigned Vel_TimeSourceChannel::GetElapsedTicks() {
   Sample();
+  const double milliseconds = totalTicks * (kMillisecondsPerSecond / kTicksPerSecond);
   // A stall longer than the counter can hold hands out the most it can.
-  const double whole = std::fmin(std::floor(totalTicks - countedTicks), 4294967295.0);
-  countedTicks += whole;
+  const double whole = std::fmin(std::floor(milliseconds - countedMilliseconds), 4294967295.0);
+  countedMilliseconds += whole;
   return static_cast<unsigned>(whole);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include "effects_layout.h"
 #include "xvfb_server.h"
 
 #include <fcntl.h>
@@ -13,10 +14,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,9 +123,104 @@ class ViewerRun : public ::testing::Test {
     return false;
   }
 
+  // Plays `project` headless and stops it after `*seconds` (doubled until
+  // a frame was presented, within four minutes); the last frame's RGB bytes,
+  // and in `*seconds` the time that gave it.
+  std::vector<uint8_t> PlayFrame(const std::string& project, const fs::path& frame, int* seconds, unsigned* width) {
+    fs::remove(frame);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(240);
+    for (; !fs::exists(frame) && std::chrono::steady_clock::now() < deadline; *seconds *= 2) {
+      fs::remove(install / "error.log");
+      pid_t pid = Start({project}, {"KELVANE_FRAME_PNG=" + frame.string()});
+      EXPECT_TRUE(WaitForText(install / "error.log", "DirectX 8.1 or better installed", 60));
+      std::this_thread::sleep_for(std::chrono::seconds(*seconds));
+      kill(pid, SIGTERM);
+      EXPECT_EQ(WaitExit(pid, 30), 0) << Output();
+      if (fs::exists(frame)) break;
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, frame.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+    *width = image.width;
+    return rgb;
+  }
+
   fs::path root, install, registry;
 };
+
+// What a 56 x 56 box of a frame about a pane's centre holds.
+struct PaneLook {
+  double clearShare = 0;   // pixels of the clear colour
+  double commonShare = 0;  // pixels of the most common colour
+  int colours = 0;         // distinct colours
+  double lumaSpread = 0;   // standard deviation of the luminance
+};
+
+constexpr int kHalfBox = 28;
+
+PaneLook LookAt(const std::vector<uint8_t>& rgb, unsigned width, int cx, int cy, uint32_t clear) {
+  std::map<uint32_t, int> counts;
+  double sum = 0, squares = 0;
+  for (int y = cy - kHalfBox; y < cy + kHalfBox; ++y)
+    for (int x = cx - kHalfBox; x < cx + kHalfBox; ++x) {
+      const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + static_cast<size_t>(x)) * 3];
+      ++counts[static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2])];
+      const double luma = 0.3 * p[0] + 0.59 * p[1] + 0.11 * p[2];
+      sum += luma;
+      squares += luma * luma;
+    }
+  const double n = 4.0 * kHalfBox * kHalfBox;
+  PaneLook look;
+  look.colours = static_cast<int>(counts.size());
+  for (const auto& [colour, count] : counts) {
+    if (colour == (clear & 0xFFFFFF)) look.clearShare = count / n;
+    look.commonShare = std::max(look.commonShare, count / n);
+  }
+  look.lumaSpread = std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+  return look;
+}
+
+int DifferingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, unsigned width, int cx, int cy) {
+  int differing = 0;
+  for (int y = cy - kHalfBox; y < cy + kHalfBox; ++y)
+    for (int x = cx - kHalfBox; x < cx + kHalfBox; ++x) {
+      const size_t i = (static_cast<size_t>(y) * width + static_cast<size_t>(x)) * 3;
+      differing += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    }
+  return differing;
+}
 }  // namespace
+
+TEST_F(ViewerRun, PlaysTheEffectsProjectWithEveryEffectShowingAndTheWaterMoving) {
+  // Each pane shows its effect: not the clear colour, not one flat colour
+  // (the toon shading has only its ramp's few colours, all the others
+  // shade); a frame played a second longer shows other water and another sea.
+  namespace layout = demos::effects_layout;
+  int seconds = 4;
+  unsigned width = 0, secondWidth = 0;
+  const std::vector<uint8_t> first = PlayFrame("demos/effects/effects.klv", root / "first.png", &seconds, &width);
+  ASSERT_EQ(width, 512u) << "no frame of the window's size";
+  int later = seconds + 1;
+  const std::vector<uint8_t> second = PlayFrame("demos/effects/effects.klv", root / "second.png", &later, &secondWidth);
+  ASSERT_EQ(second.size(), first.size());
+  for (int number = 0; number < 14; ++number) {
+    const layout::Pane& pane = layout::kPanes[number];
+    const int cx = static_cast<int>(layout::PixelX(pane.x)), cy = static_cast<int>(layout::PixelY(pane.y));
+    const PaneLook look = LookAt(first, width, cx, cy, layout::kClearColour);
+    SCOPED_TRACE(pane.name);
+    EXPECT_LT(look.clearShare, 0.1);
+    EXPECT_LT(look.commonShare, 0.9);
+    EXPECT_GE(look.colours, 4);
+    EXPECT_GT(look.lumaSpread, 5.0);
+    if (number == 5 || number == 13) {
+      // More than the few particles flying over the water could change.
+      EXPECT_GT(DifferingPixels(first, second, width, cx, cy), kHalfBox * kHalfBox) << "the pane stands still";
+    }
+  }
+}
 
 TEST_F(ViewerRun, PlaysTheDemoProjectAndShutsDownInOrderOnSigterm) {
   pid_t pid = Start({"demos/hello/hello.klv"});

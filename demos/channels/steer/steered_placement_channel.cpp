@@ -2,16 +2,19 @@
 
 #include "floatvalue/vel_float_channel.h"
 #include "guid_util.h"
+#include "timesource/vel_time_source_channel.h"
 #include "vel_child_access.h"
 #include "vel_child_slots.h"
 #include "vel_type_guids.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace {
 const GUID kSteeredPlacementType = GuidLiteral("9C3E5A71-2B8D-4F16-A0C4-6D7E19B3F258");
-constexpr float kStep = 0.08f;
+// Units a second at an input of 1.0.
+constexpr float kSpeed = 1.5f;
 constexpr float kTurnPerPixel = 0.005f;
 constexpr float kMaxTilt = 1.2f;
 
@@ -21,13 +24,27 @@ ChannelType& TypeRecord() {
 }
 }  // namespace
 
-SteeredPlacementChannel::SteeredPlacementChannel() : yaw_(0.0f), pitch_(0.0f), offset_(0.0f, 0.0f, 0.0f) {
+SteeredPlacementChannel::SteeredPlacementChannel()
+    : yaw_(0.0f), pitch_(0.0f), offset_(0.0f, 0.0f, 0.0f), clock_(nullptr) {
   SetChannelName("Steered Placement");
   SetChildCreationCount(kSlotCount);
   const char* labels[] = {"Forward", "Back", "Left", "Right", "Look", "Turn", "Tilt"};
   for (int slot = kForwardSlot; slot < kParentSlot; ++slot)
     vel::DeclareSlot(this, slot, vel::kFloatType, "Value", labels[slot]);
   vel::DeclareSlot(this, kParentSlot, vel::kMatrixType, "Matrix", "Parent");
+}
+
+SteeredPlacementChannel::~SteeredPlacementChannel() { delete clock_; }
+
+float SteeredPlacementChannel::FrameSeconds() {
+  if (!clock_ && engine)
+    clock_ = vel::As<Vel_TimeSourceChannel>(engine->InitChannelFromType(vel::kTimeSourceType, nullptr, false),
+                                            vel::kTimeSourceType);
+  if (!clock_) return 0.0f;
+  const float seconds = clock_->GetFrameTime() / Vel_TimeSourceChannel::kTicksPerSecond;
+  // A long stall (a dragged window, a breakpoint) moves no farther than a
+  // tenth of a second would.
+  return std::isfinite(seconds) ? std::clamp(seconds, 0.0f, 0.1f) : 0.0f;
 }
 
 float SteeredPlacementChannel::Input(int slot) {
@@ -44,8 +61,9 @@ D3DXMATRIX SteeredPlacementChannel::GetMatrix() {
   D3DXMATRIX turn, heading, move;
   D3DXMatrixRotationYawPitchRoll(&turn, yaw_, pitch_, 0.0f);
   D3DXMatrixRotationY(&heading, yaw_);
-  const D3DXVECTOR3 step((Input(kRightSlot) - Input(kLeftSlot)) * kStep, 0.0f,
-                         (Input(kForwardSlot) - Input(kBackSlot)) * kStep);
+  const float distance = kSpeed * FrameSeconds();
+  const D3DXVECTOR3 step((Input(kRightSlot) - Input(kLeftSlot)) * distance, 0.0f,
+                         (Input(kForwardSlot) - Input(kBackSlot)) * distance);
   D3DXVECTOR3 turned;
   D3DXVec3TransformNormal(&turned, &step, &heading);
   offset_ += turned;

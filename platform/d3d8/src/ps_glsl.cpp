@@ -120,7 +120,9 @@ std::string TranslatePixelShader(const ShaderCode& code, const FfpKey& key, cons
           << ".z * d.g, " << m << ".y * d.r + " << m << ".w * d.g);\n    " << t << " = " << sample(n, "uv", false)
           << ";\n";
         if (op.opcode == D3DSIO_TEXBEML)
-          o << "    " << t << ".rgb *= clamp(d.b * uBumpLum[" << n << "].x + uBumpLum[" << n << "].y, 0.0, 1.0);\n";
+          // The whole sample, alpha included, scales by the luminance factor
+          // as it comes: no clamp.
+          o << "    " << t << " *= d.b * uBumpLum[" << n << "].x + uBumpLum[" << n << "].y;\n";
         o << "  }\n";
         continue;
       }

@@ -2,7 +2,8 @@
 // each pass reads its input at the four offsets of the kernel and writes
 // 8-bit texels. With kernel 1 the offsets land on texel centres, so pixel
 // (x, y) reads texels (x-1, y-1), (x-1, y), (x, y) and (x, y-1), clamped at
-// the borders.
+// the borders. The value picks the kernel as the vertex shader's address
+// register does, rounding to the nearest.
 #include "image_effect_fixture.h"
 
 #include <algorithm>
@@ -79,6 +80,47 @@ TEST_F(FilterBlitTest, ABlurOfOneBrightTexelGivesTheKernelsWeights) {
   kernel->SetFloat(4);
   EXPECT_TRUE(TexelsNear(held, TexelsOf(Draw(surface)), 0));
   ExpectLossRecovers(surface);
+}
+
+TEST_F(FilterBlitTest, AFractionalBlurValuePicksTheNearestKernel) {
+  auto spot = [](int x, int y) { return x == 20 && y == 30 ? Grey(255) : Grey(0); };
+  Vel_DX8_PixelShaderSurface* surface = Filter(Vel_DX8_PixelShaderSurface::kBlur, spot);
+  if (!surface) GTEST_SKIP() << "the graphics layer runs no shaders";
+  Plane box = FromTexels(spot);
+  for (int pass = 0; pass < 3; ++pass) box = Pass(box, Blur);
+  // 0.6 is kernel 1, the half-texel box (truncated it would be kernel 0,
+  // which leaves the image as it is).
+  Vel_FloatChannel* kernel = AddFloat(surface, 0.6f);
+  EXPECT_TRUE(TexelsNear(TexelsOf(Draw(surface)), ToTexels(box), 1));
+  // 1.7 is kernel 2, not kernel 1.
+  kernel->SetFloat(1.7f);
+  const Texels rounded = TexelsOf(Draw(surface));
+  EXPECT_FALSE(TexelsNear(rounded, ToTexels(box), 1));
+  kernel->SetFloat(2);
+  EXPECT_TRUE(TexelsNear(rounded, TexelsOf(Draw(surface)), 0));
+  // 4.6 would round past the table: it is held to kernel 4.
+  kernel->SetFloat(4.6f);
+  const Texels held = TexelsOf(Draw(surface));
+  kernel->SetFloat(4);
+  EXPECT_TRUE(TexelsNear(held, TexelsOf(Draw(surface)), 0));
+  ExpectNoLayerError();
+}
+
+TEST_F(FilterBlitTest, EachFilterShowsWhereTheWorldMatrixPutsTheMesh) {
+  // A flat image stays flat under blur and sharpen and has no edge
+  // anywhere (white); the mesh shows only once the surface's world matrix
+  // has moved it onto the window.
+  const uint32_t flat = 0xFF6090C0u;
+  const std::pair<int, uint32_t> cases[] = {{Vel_DX8_PixelShaderSurface::kBlur, flat},
+                                            {Vel_DX8_PixelShaderSurface::kEdgeDetection, Grey(255)},
+                                            {Vel_DX8_PixelShaderSurface::kSharpen, flat}};
+  for (const auto& [effect, expected] : cases) {
+    Vel_DX8_PixelShaderSurface* surface = PlacedPixelSurface(effect);
+    AddImage(surface, [&](int, int) { return flat; });
+    if (!ShadersRun(surface)) GTEST_SKIP() << "the graphics layer runs no shaders";
+    EXPECT_TRUE(TexelsNear(TexelsOf(Draw(surface)), Texels(kN * kN, expected), 1)) << "effect " << effect;
+  }
+  ExpectNoLayerError();
 }
 
 TEST_F(FilterBlitTest, SharpenAndEdgesKeepAFlatImageAndMarkAStep) {

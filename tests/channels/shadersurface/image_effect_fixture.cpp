@@ -36,6 +36,19 @@ Vel_DX8_PixelShaderSurface* ImageEffectTest::PixelSurface(int number) {
   return NewSurface(number, Quad(-1 - h, -1 + h, 1 - h, 1 + h));
 }
 
+Vel_DX8_PixelShaderSurface* ImageEffectTest::PlacedPixelSurface(int number) {
+  const float h = 1.0f / kSize, dx = 5, dy = -4;
+  Vel_DX8_PixelShaderSurface* surface =
+      NewSurface(number, Quad((-1 - h - dx) / 2, (-1 + h - dy) / 2, (1 - h - dx) / 2, (1 + h - dy) / 2));
+  D3DXMATRIX scaling, translation;
+  D3DXMatrixScaling(&scaling, 2, 2, 1);
+  D3DXMatrixTranslation(&translation, dx, dy, 0);
+  const D3DXMATRIX world = scaling * translation;
+  D3DDevice()->SetTransform(D3DTS_WORLD, &world);
+  surface->SetWorldMatrix(world);
+  return surface;
+}
+
 Vel_DX8_Texture* ImageEffectTest::AddImage(Vel_DX8_PixelShaderSurface* surface,
                                            const std::function<uint32_t(int, int)>& texel, int w, int h) {
   std::vector<uint32_t> texels;

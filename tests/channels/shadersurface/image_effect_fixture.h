@@ -25,6 +25,11 @@ class ImageEffectTest : public EffectTest {
 
   // A surface with effect `number` on the pixel-aligned quad.
   Vel_DX8_PixelShaderSurface* PixelSurface(int number);
+  // The same quad placed by a world matrix, as an object places it: the
+  // mesh is half the size and lies well outside the view; the world matrix
+  // (on the device and the surface) scales it by 2 and moves it by (5, -4)
+  // onto the window.
+  Vel_DX8_PixelShaderSurface* PlacedPixelSurface(int number);
   // The next texture of `surface`: w x h texels made by `texel(x, y)`.
   Vel_DX8_Texture* AddImage(Vel_DX8_PixelShaderSurface* surface, const std::function<uint32_t(int, int)>& texel,
                             int w = kSize, int h = kSize);

@@ -1,7 +1,8 @@
 // The six effects that draw the surface's mesh with one vertex shader:
 // every shader text assembles and draws without an error, a device loss in
 // the middle of a run changes no pixel, toon shading shows only its ramp's
-// colours, and the inputs that become integers saturate.
+// colours, the inputs that become integers saturate, and fur's plain
+// surface stays where its mesh is whatever another effect left in c16.
 #include "effect_fixture.h"
 #include "fur_effect.h"
 #include "toon_effect.h"
@@ -86,6 +87,22 @@ TEST_F(MeshEffectsTest, ColourBytesAndFurLevelsSaturate) {
   AddRamp(surface, {0x80FFFFFF});
   AddFloat(surface, 3e9f);
   Draw(surface);
+  ExpectNoLayerError();
+}
+
+TEST_F(MeshEffectsTest, FurDrawsItsPlainSurfaceWhereTheMeshIs) {
+  SKIP_WITHOUT_SHADERS();
+  // No shells, the plain surface only, on the left half of the view; the
+  // constant the shells' offset comes from still holds a halo's colour.
+  Surface* surface = NewSurface(Surface::kFur, Quad(-1, -1, 0, 1));
+  AddRamp(surface, {0xFFFF0000});
+  AddFloat(surface, 0);
+  const float halo[4] = {1, 0.8f, 0.3f, 0};
+  D3DDevice()->SetVertexShaderConstant(16, halo, 1);
+  const Image image = Draw(surface, 0xFF0000FF);
+  EXPECT_NE(At(image, -0.5f, 0.0f).b, 0xFF) << "the left half is drawn";
+  EXPECT_EQ(At(image, 0.5f, 0.0f).b, 0xFF) << "the right half keeps the clear colour";
+  EXPECT_EQ(At(image, 0.5f, 0.0f).r, 0x00);
   ExpectNoLayerError();
 }
 

@@ -1,11 +1,16 @@
 // The water effect and its simulation (effect 5), stepped directly: still
 // water stays flat, one drop spreads with the four-fold symmetry of the
-// passes' sampling, and a device reset leaves nothing behind and starts the
-// water again from its mask.
+// passes' sampling, a device reset leaves nothing behind and starts the
+// water again from its mask, the time source's milliseconds pace the steps,
+// a target that cannot be made leaves the device drawing into its own, and
+// only particles whose path crosses the water make drops.
 #include "image_effect_fixture.h"
 #include "particle/vel_dx8_particle_object.h"
+#include "timesource/vel_time_source_channel.h"
 #include "water_effect.h"
 #include "water_simulation.h"
+
+#include <d3d8/d3d8debug.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +31,11 @@ class WaterTest : public ImageEffectTest {
     D3DDevice()->BeginScene();
     for (int i = 0; i < n; ++i) ASSERT_TRUE(simulation->Advance(WaterSimulation::kUnitsPerStep));
     D3DDevice()->EndScene();
+  }
+  void TearDown() override {
+    Vel_TimeSourceChannel::SetFixedFrameTime(0);
+    D3D8Debug_FailCreateTexture(D3D_OK, 0, 0);
+    ImageEffectTest::TearDown();
   }
   Texels Height() { return ReadTexels(simulation->GetHeightMap()); }
   Texels Normals() { return ReadTexels(simulation->GetNormalMap()); }
@@ -108,27 +118,76 @@ TEST_F(WaterTest, ADeviceResetReleasesEverythingAndStartsFromTheMask) {
   EXPECT_EQ(LiveReferences(), held);
 }
 
+TEST_F(WaterTest, TheWaterStepsOnceEveryTwentyMillisecondsOfTheTimeSource) {
+  if (!Start(16, 16)) GTEST_SKIP() << "the graphics layer runs no shaders";
+  // Frames of 1/32 tick, 1.953125 ms: a second of the time source is 512
+  // frames. A step takes 20 whole milliseconds gathered and drops the rest,
+  // so each takes 20 or 21 of them: 48 to 50 steps in the second. A pending
+  // drop is used up by the step that draws it, which marks the frames that
+  // stepped.
+  Vel_TimeSourceChannel::SetFixedFrameTime(1.0f / 32);
+  engine->ext->IncreaseTreeCount();
+  simulation->Tick();  // gathers what the frames so far left
+  int steps = 0;
+  D3DDevice()->BeginScene();
+  for (int frame = 0; frame < 512; ++frame) {
+    engine->ext->IncreaseTreeCount();
+    simulation->AddDrop(0.5f, 0.5f, 0);
+    simulation->Tick();
+    if (simulation->Drops().empty()) ++steps;
+  }
+  D3DDevice()->EndScene();
+  EXPECT_GE(steps, 47);
+  EXPECT_LE(steps, 50);
+}
+
+TEST_F(WaterTest, ATargetThatCannotBeMadeLeavesTheDeviceDrawingIntoItsOwn) {
+  if (!Start(kSize, kSize)) GTEST_SKIP() << "the graphics layer runs no shaders";
+  IDirect3DSurface8* own = nullptr;
+  ASSERT_EQ(D3DDevice()->GetRenderTarget(&own), D3D_OK);
+  // The third of the six targets fails, after two were made the device's
+  // render target in turn.
+  D3D8Debug_FailCreateTexture(E_OUTOFMEMORY, 2, 1);
+  EXPECT_EQ(simulation->CreateTargets(), E_FAIL);
+  IDirect3DSurface8* bound = nullptr;
+  ASSERT_EQ(D3DDevice()->GetRenderTarget(&bound), D3D_OK);
+  EXPECT_EQ(bound, own);
+  bound->Release();
+  // The same during a whole restore of the simulation.
+  D3D8Debug_FailCreateTexture(E_OUTOFMEMORY, 4, 1);
+  simulation->Initialise();
+  ASSERT_EQ(D3DDevice()->GetRenderTarget(&bound), D3D_OK);
+  EXPECT_EQ(bound, own);
+  bound->Release();
+  own->Release();
+  EXPECT_EQ(messages.Count("Can't CreateTexture!\n"), 2);
+}
+
 TEST_F(WaterTest, AParticleCrossingFromTheFrontMakesAMirroredDropAndBounces) {
   // The pixel-aligned quad at depth 0.5 faces the viewer (normal -z); u and
   // v are 0.25 at (-0.5 - h, 0.5 + h).
   Vel_DX8_PixelShaderSurface* surface = PixelSurface(-1);
   auto* emitter = Create<Vel_DX8_ObjectDataChannel>(vel::kObjectDataType);
-  emitter->SetVertexCount(3);
+  emitter->SetVertexCount(4);
   emitter->SetVertexPositionUse(true);
   auto* particles = Create<Vel_DX8_ParticleObject>(vel::kParticleType);
   ASSERT_TRUE(Link(particles, emitter, 0));
   particles->CreateParticleObject();
-  ASSERT_EQ(particles->GetParticleCount(), 3);
+  ASSERT_EQ(particles->GetParticleCount(), 4);
   const float h = 1.0f / kSize, x = -0.5f - h, y = 0.5f + h;
-  // Into the front face; out through it from behind; beside the quad.
-  const D3DXVECTOR3 paths[3][2] = {{{x, y, 0.4f}, {x, y, 0.6f}}, {{x, y, 0.6f}, {x, y, 0.4f}}, {{3, y, 0.4f}, {3, y, 0.6f}}};
-  for (int i = 0; i < 3; ++i) {
+  // Into the front face; out through it from behind; beside the quad;
+  // behind the quad moving away from it, whose line (not path) meets it.
+  const D3DXVECTOR3 paths[4][2] = {{{x, y, 0.4f}, {x, y, 0.6f}},
+                                   {{x, y, 0.6f}, {x, y, 0.4f}},
+                                   {{3, y, 0.4f}, {3, y, 0.6f}},
+                                   {{x, y, 0.55f}, {x, y, 0.7f}}};
+  for (int i = 0; i < 4; ++i) {
     ParticlesExplodeInfo* p = particles->GetParticle(i);
     p->born = true;
     p->previousPosition = paths[i][0];
     p->position = paths[i][1];
   }
-  const D3DXVECTOR3 untouched = particles->GetParticle(1)->origin;
+  const D3DXVECTOR3 untouched = particles->GetParticle(1)->origin, away = particles->GetParticle(3)->origin;
   WaterSimulation simulation;
   simulation.engine = engine;
   simulation.SetSurface(surface);
@@ -143,6 +202,7 @@ TEST_F(WaterTest, AParticleCrossingFromTheFrontMakesAMirroredDropAndBounces) {
   EXPECT_NEAR(particles->GetParticle(0)->origin.z, 0.5f, 1e-4);
   EXPECT_LT(particles->GetParticle(0)->velocity.z, 0);
   EXPECT_EQ(particles->GetParticle(1)->origin, untouched);
+  EXPECT_EQ(particles->GetParticle(3)->origin, away);
 }
 
 }  // namespace

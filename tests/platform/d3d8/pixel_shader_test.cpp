@@ -168,7 +168,32 @@ TEST_F(PixelShaderTest, TextureInstructions) {
   device_->SetTextureStageState(1, D3DTSS_BUMPENVMAT11, F2D(1.0f));
   Coordinates(1, 0.25f, 0.25f);
   EXPECT_NEAR_RGB(Run("ps.1.1\ntex t0\ntexbem t1, t0\nmov r0, t1\n"), 0, 255, 0, 1);
+  // texbeml: the sample, alpha included, times (t0.b x BUMPENVLSCALE +
+  // BUMPENVLOFFSET) with no clamp. Luminance 127/127 = 1, scale 1.25, offset
+  // 0.25: factor 1.5. The sample is 0x80402010 (alpha 0x80).
+  IDirect3DTexture8* lit = MakeTexture(1, 1, D3DFMT_Q8W8V8U8, [](BYTE* row, UINT, UINT) {
+    row[0] = 0;    // du
+    row[1] = 0;    // dv
+    row[2] = 127;  // luminance
+    row[3] = 0;
+  });
+  IDirect3DTexture8* sample = MakeColorTexture(1, 1, {0x80402010});
+  ASSERT_NE(nullptr, lit);
+  device_->SetTexture(0, lit);
+  device_->SetTexture(1, sample);
+  device_->SetTextureStageState(1, D3DTSS_BUMPENVLSCALE, F2D(1.25f));
+  device_->SetTextureStageState(1, D3DTSS_BUMPENVLOFFSET, F2D(0.25f));
+  // 0x40, 0x20, 0x10 times 1.5 are 96, 48, 24.
+  EXPECT_NEAR_RGB(Run("ps.1.1\ntex t0\ntexbeml t1, t0\nmov r0, t1\n"), 96, 48, 24, 1);
+  // Alpha 128 times 1.5 is 192.
+  EXPECT_NEAR_RGB(Run("ps.1.1\ntex t0\ntexbeml t1, t0\nmov r0, t1.a\n"), 192, 192, 192, 1);
+  // Scale 0.5 and offset 0: factor 0.5 on alpha too.
+  device_->SetTextureStageState(1, D3DTSS_BUMPENVLSCALE, F2D(0.5f));
+  device_->SetTextureStageState(1, D3DTSS_BUMPENVLOFFSET, F2D(0.0f));
+  EXPECT_NEAR_RGB(Run("ps.1.1\ntex t0\ntexbeml t1, t0\nmov r0, t1.a\n"), 64, 64, 64, 1);
   for (DWORD s = 0; s < 4; ++s) device_->SetTexture(s, nullptr);
+  sample->Release();
+  lit->Release();
   bump->Release();
   lookup->Release();
   quads->Release();

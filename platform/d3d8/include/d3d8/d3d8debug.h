@@ -15,6 +15,11 @@ void WINAPI D3D8Debug_FailCreateDevice(HRESULT result, int count);
 // The same for IDirect3DDevice8::Reset.
 void WINAPI D3D8Debug_FailReset(HRESULT result, int count);
 
+// IDirect3DDevice8::CreateTexture: the next `after` calls succeed, then
+// `count` calls fail with `result` (count -1: until cleared). A result of
+// D3D_OK or a count of 0 clears the injection.
+void WINAPI D3D8Debug_FailCreateTexture(HRESULT result, int after, int count);
+
 // From now on `device` behaves as a lost device: Present answers
 // D3DERR_DEVICELOST and TestCooperativeLevel D3DERR_DEVICENOTRESET, until a
 // Reset succeeds.
