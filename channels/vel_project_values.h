@@ -19,13 +19,23 @@ inline int32_t SaturateToInt(float v) {
   return static_cast<int32_t>(v);
 }
 
-// A colour component in 0..1 as a byte: v x 255 truncated toward zero and
-// limited to 0..255 (NaN gives 0).
-inline uint32_t ColorByte(float v) {
-  float scaled = v * 255.0f;
+// The one rule by which every channel turns a colour component of a float or
+// vector child into its byte: v x scale (255 unless a channel's own scale
+// says otherwise) truncated toward zero and saturated to 0..255; NaN gives 0.
+// A component above 1.0 is full intensity, never a wrapped low byte.
+inline uint32_t ColorByte(float v, float scale = 255.0f) {
+  float scaled = v * scale;
   if (!(scaled > 0.0f)) return 0;
   if (scaled >= 255.0f) return 255;
   return static_cast<uint32_t>(scaled);
+}
+
+// Three components by that rule, packed 0x00RRGGBB.
+inline uint32_t ColorBytes(float r, float g, float b, float scale = 255.0f) {
+  return ColorByte(r, scale) << 16 | ColorByte(g, scale) << 8 | ColorByte(b, scale);
+}
+inline uint32_t ColorBytes(const D3DXVECTOR3& rgb, float scale = 255.0f) {
+  return ColorBytes(rgb.x, rgb.y, rgb.z, scale);
 }
 
 // v when it is finite, else `otherwise`.

@@ -104,8 +104,8 @@ void Vel_DX8_CameraChannel::UpdateCameraInfo() {
   fogStart_ = vel::FiniteOr(GetChannelValue(kFogStartSlot), 1.0f);
   fogEnd_ = vel::FiniteOr(GetChannelValue(kFogEndSlot), 20.0f);
   fogDensity_ = vel::FiniteOr(GetChannelValue(kFogDensitySlot), 1.0f);
-  fogColor_ = vel::ColorByte(GetChannelValue(kFogRedSlot)) << 16 | vel::ColorByte(GetChannelValue(kFogGreenSlot)) << 8 |
-              vel::ColorByte(GetChannelValue(kFogBlueSlot));
+  fogColor_ = vel::ColorBytes(GetChannelValue(kFogRedSlot), GetChannelValue(kFogGreenSlot),
+                              GetChannelValue(kFogBlueSlot));
   zoomFactor_ = GetChannelValue(kZoomSlot);
 }
 

@@ -22,12 +22,8 @@ bool ToonEffect::RestoreDeviceObjects() {
 }
 
 DWORD ToonEffect::TextureFactor(const D3DXVECTOR3& colour) {
-  auto byte = [](float c) -> DWORD {
-    if (!(c > 0.0f)) return 0;
-    const int32_t v = vel::SaturateToInt(c * 254.0f);
-    return static_cast<DWORD>(v > 255 ? 255 : v);
-  };
-  return (byte(colour.x) << 16) | (byte(colour.y) << 8) | byte(colour.z);
+  // The shading colour's components scale by 254.
+  return vel::ColorBytes(colour, 254.0f);
 }
 
 void ToonEffect::Render() {

@@ -24,9 +24,6 @@ ChannelType& TypeRecord() {
 
 constexpr const char* kCorrupt = "Vel_DX8_TextOutChannel::LoadChannel: Corrupt chunk";
 
-// A colour component in its byte: trunc(v x 255), wrapping above 1.0 as the
-// byte does (1.2 gives 0x32); NaN gives 0.
-DWORD ComponentByte(float v) { return static_cast<DWORD>(vel::SaturateToInt(v * 255.0f)) & 0xFFu; }
 }  // namespace
 
 Vel_DX8_TextOutChannel::Vel_DX8_TextOutChannel()
@@ -61,8 +58,7 @@ void Vel_DX8_TextOutChannel::CallChannel() {
   text_.SetString(text->GetString());
   DWORD color = 0xFF000000u;
   if (Vel_VectorChannel* c = vel::ChildAs<Vel_VectorChannel>(this, kColorSlot, vel::kVectorType)) {
-    D3DXVECTOR3 rgb = c->GetVector();
-    color |= ComponentByte(rgb.x) << 16 | ComponentByte(rgb.y) << 8 | ComponentByte(rgb.z);
+    color |= vel::ColorBytes(c->GetVector());
   }
   DrawTextA(position_[0], position_[1], color, const_cast<char*>(text_.GetString()), 0);
 }
@@ -130,8 +126,9 @@ void Vel_DX8_TextOutChannel::SetFontName(char* name) {
 const char* Vel_DX8_TextOutChannel::GetFontName() { return fontName_.GetString(); }
 
 bool Vel_DX8_TextOutChannel::SetFontSize(int size) {
+  // Any size from 1 up is kept as it is (and saved so); the font caps only
+  // the size its glyphs are rasterised at.
   if (size < kMinFontSize) return false;
-  if (size > kMaxFontSize) size = kMaxFontSize;
   if (size == fontSize_) return true;
   fontSize_ = size;
   DropFont();

@@ -123,27 +123,35 @@ TEST_F(TextOutDrawTest, AtlasGlyphsHaveTheFontsExtentsAndTheAtlasSizeFollowsTheF
 
 TEST_F(TextOutDrawTest, GlyphsTooLargeForTheAtlasShrinkUntilTheyFitAndDrawAtFullSize) {
   ASSERT_NE(D3DDevice(), nullptr);
-  FontTexture font("Arial", Vel_DX8_TextOutChannel::kMaxFontSize, 0);
-  ASSERT_EQ(font.InitDeviceObjects(D3DDevice()), S_OK);
-  EXPECT_EQ(font.GetTextureWidth(), 1024u);
-  const float scale = font.GetTextScale();
-  EXPECT_LT(scale, 0.5f);
-  EXPECT_GT(scale, 0.1f);
-  for (int c = FontTexture::kFirstChar; c <= FontTexture::kLastChar; ++c) {
-    const float* g = font.GetGlyph(c);
-    ASSERT_TRUE(g[2] <= 1.0f && g[3] <= 1.0f) << "glyph " << c << " lies inside the atlas";
+  // 500 points and, past the largest rasterised size, 800 points: both drawn
+  // at their full size.
+  for (int points : {500, 800}) {
+    SCOPED_TRACE(points);
+    FontTexture font("Arial", static_cast<unsigned>(points), 0);
+    ASSERT_EQ(font.InitDeviceObjects(D3DDevice()), S_OK);
+    EXPECT_EQ(font.GetHeight(), static_cast<unsigned>(points));
+    EXPECT_EQ(font.GetTextureWidth(), 1024u);
+    const float scale = font.GetTextScale();
+    EXPECT_LT(scale, 0.5f);
+    EXPECT_GT(scale, 0.05f);
+    for (int c = FontTexture::kFirstChar; c <= FontTexture::kLastChar; ++c) {
+      const float* g = font.GetGlyph(c);
+      ASSERT_TRUE(g[2] <= 1.0f && g[3] <= 1.0f) << "glyph " << c << " lies inside the atlas";
+    }
+    // Drawn size: the glyph divided by the scale is the full-size extent.
+    const SIZE full = Extent("Arial", points, "M");
+    const float* m = font.GetGlyph('M');
+    EXPECT_NEAR((m[2] - m[0]) * 1024.0f / scale, full.cx, full.cx * 0.03);
+    EXPECT_NEAR((m[3] - m[1]) * 1024.0f / scale, full.cy, full.cy * 0.03);
   }
-  // Drawn size: the glyph divided by the scale is the full-size extent.
-  const SIZE full = Extent("Arial", Vel_DX8_TextOutChannel::kMaxFontSize, "M");
-  const float* m = font.GetGlyph('M');
-  EXPECT_NEAR((m[2] - m[0]) * 1024.0f / scale, full.cx, full.cx * 0.03);
-  EXPECT_NEAR((m[3] - m[1]) * 1024.0f / scale, full.cy, full.cy * 0.03);
 }
 
 TEST_F(TextOutDrawTest, StringIsDrawnAtItsPositionInItsColour) {
   ASSERT_NE(D3DDevice(), nullptr);
   const float x = 10, y = 20;
-  auto* out = NewTextOut("HI", x, y, D3DXVECTOR3(1.0f, 0.5f, 0.0f));
+  // Red above 1.0 is full red (not its wrapped low byte 0x32), blue below 0
+  // none.
+  auto* out = NewTextOut("HI", x, y, D3DXVECTOR3(1.2f, 0.5f, -0.5f));
   out->SetFontSize(12);
   const Image image = DrawFrame(out);
   const SIZE cell = Extent("Arial", 12, "HI");
