@@ -87,7 +87,6 @@ Vel_DX8_ParticleObject::Vel_DX8_ParticleObject()
       burstCounter_(0),
       emissionEnabled_(true),
       lastEmitterVertexCount_(-1),
-      reportedNoEmitter_(false),
       reportedNoTimeSource_(false) {
   D3DXMatrixIdentity(&identity_);
   usePosition_ = useColor_ = useUVSet1_ = useUVSet2_ = true;

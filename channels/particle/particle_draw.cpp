@@ -15,11 +15,9 @@
 void Vel_DX8_ParticleObject::CallChannel() {
   emitter_ = LinkedEmitter();
   StreamTextureMatrices();
-  if (!emitter_) {
-    // Nothing to emit from: the frame is skipped.
-    ReportOnce(reportedNoEmitter_, "Vel_DX8_ParticleObject: No emitter linked, nothing is drawn");
-    return;
-  }
+  // Nothing to emit from: the frame is skipped without a word (a system
+  // waiting for its emitter to be linked is an ordinary state).
+  if (!emitter_) return;
   if (emitter_->GetVertexCount() != lastEmitterVertexCount_) built_ = false;
   // "Reset System" at 1 or more resets and is set back to 0.
   if (auto* reset = vel::As<Vel_FloatChannel>(GetChildFromLinkPosition(13, 0), vel::kFloatType);
@@ -63,7 +61,7 @@ void Vel_DX8_ParticleObject::AlignSquares() {
     ++liveCount_;
     const float t = std::min(f * p.age, 1.0f);
     const D3DXVECTOR3 colour = info_.endColor * t + info_.startColor * (1.0f - t);
-    const D3DCOLOR diffuse = vel::ColorByte(colour.x) << 16 | vel::ColorByte(colour.y) << 8 | vel::ColorByte(colour.z);
+    const D3DCOLOR diffuse = vel::ColorBytes(colour);
     for (int k = 0; k < 4; ++k) {
       const D3DXVECTOR3 corner = corners_[k] * size;
       D3DXVECTOR3 turned;

@@ -103,12 +103,11 @@ class Vel_DX8_ParticleObject : public Vel_DX8_ObjectDataChannel {
   // Replaces values the record cannot use (NaN, infinities, negative rates,
   // sizes and times) so that no NaN reaches a vertex.
   void SanitizeInfo();
-  // Reports a missing emitter or time source once per channel.
+  // Reports a missing time source once per channel.
   void ReportOnce(bool& reported, const char* text);
   // Copies the live billboards into the vertex buffer and draws them.
   void DrawLiveParticles(IDirect3DDevice8* device);
 
   ParticleRandom random_;
-  bool reportedNoEmitter_;
   bool reportedNoTimeSource_;
 };
