@@ -100,12 +100,15 @@ HRESULT FontTexture::RasteriseGlyphs() {
   SetMapMode(context.dc, MM_TEXT);
 
   // The glyphs are drawn at `dpi` pixels per inch: the device's resolution
-  // times the text scale, lowered until all rows fit into the atlas.
+  // times the text scale, lowered until all rows fit into the atlas. A font
+  // larger than kMaxRasterPoints is rasterised at that size and its glyphs
+  // drawn scaled up to the full size, like any glyphs shrunk to fit.
   const int logPixels = GetDeviceCaps(context.dc, LOGPIXELSY);
+  const unsigned rasterPoints = std::min(height_, kMaxRasterPoints);
   int dpi = static_cast<int>(static_cast<float>(logPixels) * textScale_);
   GlyphBox boxes[kLastChar - kFirstChar + 1];
   for (;;) {
-    const int pixelHeight = dpi > 0 ? MulDiv(static_cast<int>(height_), dpi, 72) : 0;
+    const int pixelHeight = dpi > 0 ? MulDiv(static_cast<int>(rasterPoints), dpi, 72) : 0;
     if (pixelHeight < 1 || logPixels < 1) return E_FAIL;
     ScopedObject font{CreateFontA(-pixelHeight, 0, 0, 0, (flags_ & kBold) ? FW_BOLD : FW_NORMAL,
                                   (flags_ & kItalic) ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -135,7 +138,8 @@ HRESULT FontTexture::RasteriseGlyphs() {
     }
     break;
   }
-  textScale_ = static_cast<float>(dpi) / static_cast<float>(logPixels);
+  textScale_ = static_cast<float>(dpi) / static_cast<float>(logPixels) * static_cast<float>(rasterPoints) /
+               static_cast<float>(height_);
 
   D3DLOCKED_RECT rect;
   HRESULT result = texture_->LockRect(0, &rect, nullptr, 0);

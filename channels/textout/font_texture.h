@@ -24,6 +24,9 @@ class FontTexture {
   // Flags of the constructor.
   static constexpr unsigned kBold = 1;
   static constexpr unsigned kItalic = 2;
+  // The largest size in points the glyphs are rasterised at; a larger font
+  // is drawn at its size from glyphs rasterised at this one.
+  static constexpr unsigned kMaxRasterPoints = 500;
 
   struct Vertex {
     float x, y, z, rhw;

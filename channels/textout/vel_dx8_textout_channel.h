@@ -23,10 +23,8 @@ class FontTexture;
 class Vel_DX8_TextOutChannel : public Vel_DX8_D3DDeviceUse {
  public:
   enum Slot { kPosSlot = 0, kTextSlot, kColorSlot, kSlotCount };
-  // Point sizes below kMinFontSize are refused; larger ones than
-  // kMaxFontSize are cut to it.
+  // Point sizes below kMinFontSize are refused.
   static constexpr int kMinFontSize = 1;
-  static constexpr int kMaxFontSize = 500;
   // The longest face name kept: a record's name block is at most 256 bytes.
   static constexpr int kMaxNameChars = 255;
 

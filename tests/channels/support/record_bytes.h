@@ -36,4 +36,24 @@ inline std::vector<char> CutInside(std::vector<char> record, const char* tag, lo
   return record;
 }
 
+// `record` up to chunk `tag`: the part a test keeps when it writes the
+// chunks from `tag` on by hand.
+inline std::vector<char> RecordBefore(const std::vector<char>& record, const char* tag) {
+  const long at = FindChunk(record, tag);
+  return std::vector<char>(record.begin(), at < 0 ? record.end() : record.begin() + at);
+}
+
+// Appends one chunk to `record`: the tag, the 32-bit little-endian block
+// size and the block.
+inline void AppendChunk(std::vector<char>& record, const char* tag, const void* block, uint32_t size) {
+  record.insert(record.end(), tag, tag + 4);
+  for (int i = 0; i < 4; ++i) record.push_back(static_cast<char>((size >> (8 * i)) & 0xFF));
+  const char* p = static_cast<const char*>(block);
+  record.insert(record.end(), p, p + size);
+}
+template <class T>
+void AppendChunk(std::vector<char>& record, const char* tag, const T& value) {
+  AppendChunk(record, tag, &value, sizeof value);
+}
+
 }  // namespace vel_test

@@ -45,12 +45,22 @@ TEST_F(TextOutRecordTest, RecordRoundTripsAndDamageIsRefused) {
   EXPECT_EQ(SaveRecord(copy), record);
   ExpectCutRecordsHandled(vel::kTextOutType, record);
 
-  // Sizes: below 1 refused, above 500 cut.
+  // Sizes: below 1 refused, any larger one kept as it is.
   EXPECT_FALSE(out->SetFontSize(0));
   EXPECT_FALSE(out->SetFontSize(-3));
   EXPECT_EQ(out->GetFontSize(), 14);
   EXPECT_TRUE(out->SetFontSize(100000));
-  EXPECT_EQ(out->GetFontSize(), TextOut::kMaxFontSize);
+  EXPECT_EQ(out->GetFontSize(), 100000);
+  // A record written with a size of 600 points loads as 600 and saves back
+  // byte for byte.
+  std::vector<char> large = RecordBefore(SaveRecord(Create<TextOut>(vel::kTextOutType)), "FNTN");
+  AppendChunk(large, "FNTN", "Tahoma", 7);
+  AppendChunk(large, "FNTS", int32_t{600});
+  TextOut* big = Load(large);
+  EXPECT_EQ(big->GetFontSize(), 600);
+  EXPECT_STREQ(big->GetFontName(), "Tahoma");
+  EXPECT_EQ(SaveRecord(big), large);
+
   messages.Clear();
   int32_t zero = 0;
   TextOut* sized = Load(WithBlock(record, "FNTS", Bytes(&zero, 4)));
