@@ -37,7 +37,9 @@ void Vel_DX8_Primitive::CreateShape() {
   if (!device) return;
   float value = 0.0f;
   if (ReadComplexity(&value)) {
-    complexity_ = std::clamp(vel::SaturateToInt(value), 0, kMaxComplexity);
+    // Truncated; NaN and negative values give 0. Every other value goes to
+    // the builder, which refuses what its index limits cannot make.
+    complexity_ = std::max(vel::SaturateToInt(value), 0);
     complexityRead_ = true;
     complexityValue_ = value;
   }

@@ -13,10 +13,6 @@ struct ID3DXMesh;
 class Vel_DX8_Primitive : public Vel_DX8_ObjectDataChannel {
  public:
   enum Type { kBox = 0, kQuad, kSphere, kCylinder, kCone, kTorus, kPolygon, kLines };
-  // The largest complexity whose sphere (2c slices, c stacks) and torus (c
-  // sides, 2c rings) still fit 16-bit indices; complexity values saturate to
-  // 0..kMaxComplexity.
-  static constexpr int kMaxComplexity = 181;
 
   Vel_DX8_Primitive();
   ~Vel_DX8_Primitive() override;

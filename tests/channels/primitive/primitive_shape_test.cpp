@@ -2,15 +2,17 @@
 // tessellation, every vertex on the shape's surface with the surface's normal,
 // every triangle wound clockwise about its normals (front-facing), and the
 // flip reversing both. Then the complexity child's odd values and a mesh
-// whose buffers cannot be read.
+// whose buffers cannot be read, and complexities past what a builder makes.
 #include "floatvalue/vel_float_channel.h"
 #include "mesh_fixture.h"
 #include "primitive/vel_dx8_primitive.h"
 
 #include <d3dx8/d3dx8mesh.h>
+#include <d3dx8/d3dx8shape.h>
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace vel_test {
 namespace {
@@ -223,12 +225,15 @@ TEST_F(PrimitiveShapeTest, ComplexitySaturatesAndAFailedBuildIsNotRetriedEveryFr
     EXPECT_EQ(shape->GetIndexCount(), 0);
   }
 
-  // A huge value saturates to the largest complexity 16-bit indices allow.
+  // A huge value saturates to the largest int and goes to the builder,
+  // which cannot make it: the shape stays empty, without a message.
+  messages.Clear();
   complexity->SetFloat(1e30f);
   RunFrames(shape, 2);
-  EXPECT_EQ(shape->GetComplexity(), P::kMaxComplexity);
-  EXPECT_FALSE(shape->GetBuildFailed());
-  EXPECT_EQ(shape->GetVertexCount(), Expected(P::kCylinder, P::kMaxComplexity).vertices);
+  EXPECT_EQ(shape->GetComplexity(), INT32_MAX);
+  EXPECT_TRUE(shape->GetBuildFailed());
+  EXPECT_EQ(shape->GetVertexCount(), 0);
+  EXPECT_TRUE(messages.messages.empty());
 
   // A fractional value builds once with its whole part and is then left.
   complexity->SetFloat(6.5f);
@@ -245,6 +250,47 @@ TEST_F(PrimitiveShapeTest, ComplexitySaturatesAndAFailedBuildIsNotRetriedEveryFr
   RunFrames(shape, 1);
   EXPECT_FALSE(shape->GetBuildFailed());
   EXPECT_EQ(shape->GetVertexCount(), 24);
+}
+
+TEST_F(PrimitiveShapeTest, LargeComplexitiesGoToTheBuilderWhichDecidesWhatItCanMake) {
+  // What the builders themselves make of the shape's arguments.
+  ID3DXMesh* mesh = nullptr;
+  auto built = [&](HRESULT result) {
+    EXPECT_EQ(result, D3D_OK);
+    const int vertices = mesh ? static_cast<int>(mesh->GetNumVertices()) : -1;
+    const int indices = mesh ? static_cast<int>(mesh->GetNumFaces() * 3) : -1;
+    if (mesh) mesh->Release();
+    mesh = nullptr;
+    return std::pair{vertices, indices};
+  };
+  // A cylinder of 200 slices and 50 stacks, a polygon of 300 sides.
+  const auto cylinder = built(D3DXCreateCylinder(D3DDevice(), 1, 1, 1, 200, 50, &mesh, nullptr));
+  const auto polygon = built(D3DXCreatePolygon(D3DDevice(), 3.141592f / 300, 300, &mesh, nullptr));
+  ASSERT_GT(cylinder.first, 0);
+  ASSERT_GT(polygon.first, 0);
+
+  P* tube = Shape(P::kCylinder, 200.0f);
+  EXPECT_EQ(tube->GetComplexity(), 200);
+  EXPECT_EQ(tube->GetVertexCount(), cylinder.first);
+  EXPECT_EQ(tube->GetIndexCount(), cylinder.second);
+  P* flat = Shape(P::kPolygon, 300.9f);
+  EXPECT_EQ(flat->GetComplexity(), 300);
+  EXPECT_EQ(flat->GetVertexCount(), polygon.first);
+  EXPECT_EQ(flat->GetIndexCount(), polygon.second);
+  // Its corners lie on the circle of a regular 300-gon of side pi/300.
+  ExpectOnSurface(P::kPolygon, 300, flat->GetVertexPositionDx(150), flat->GetVertexNormalsDx(150), 150);
+
+  // A sphere of 400 slices and 200 stacks is past what the builder makes
+  // with 16-bit indices: it refuses, and the shape stays empty and unbuilt
+  // without a message.
+  EXPECT_NE(D3DXCreateSphere(D3DDevice(), 1, 400, 200, &mesh, nullptr), D3D_OK);
+  messages.Clear();
+  P* ball = Shape(P::kSphere, 200.0f);
+  EXPECT_EQ(ball->GetComplexity(), 200);
+  EXPECT_TRUE(ball->GetBuildFailed());
+  EXPECT_EQ(ball->GetVertexCount(), 0);
+  EXPECT_EQ(ball->GetIndexCount(), 0);
+  EXPECT_TRUE(messages.messages.empty());
 }
 
 // A shape mesh whose vertex or index buffer cannot be locked.
