@@ -150,9 +150,13 @@ bool Vel_DX8_ObjectDataChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGr
 
 bool Vel_DX8_ObjectDataChannel::LoadAttributes(OrnFileLoader& loader, uint32_t format) {
   const int32_t count = vertexCount_;
-  // Whether a data chunk of this record holds `count` records: only then may
-  // arrays be made for the attributes whose chunk is absent, so that a count
-  // read from a file never sizes memory the file does not back.
+  // Normals, coordinates and colours are in use only for a mesh with
+  // vertices; their data chunks are optional, and an attribute whose chunk
+  // is absent starts as zero records.
+  const bool vertices = count > 0;
+  // Whether a data chunk of this record holds `count` records. Without one,
+  // a count read from a file sizes the zero-filled arrays only up to what
+  // 16-bit indices address.
   bool backed = false;
   bool absent[5] = {};  // position, normal, UV set 1, UV set 2, colour
   auto data = [&](const char* tag, auto*& array, int32_t& length, bool& isAbsent) {
@@ -161,10 +165,10 @@ bool Vel_DX8_ObjectDataChannel::LoadAttributes(OrnFileLoader& loader, uint32_t f
     isAbsent = read == Chunk::kAbsent;
     return read != Chunk::kCorrupt;
   };
-  auto adjustment = [&](int set) {
+  auto adjustment = [&](VertTUVOffset* into) {
     VertTUVOffset read;
     const Chunk chunk = ReadFixed(loader, this, "VTOP", &read, sizeof read);
-    if (chunk == Chunk::kRead && uvAdjustment_[set]) *uvAdjustment_[set] = read;
+    if (chunk == Chunk::kRead && into) *into = read;
     return chunk != Chunk::kCorrupt;
   };
   auto next = [&](const char* tag) { return loader.CheckHeader(tag, false); };
@@ -178,35 +182,48 @@ bool Vel_DX8_ObjectDataChannel::LoadAttributes(OrnFileLoader& loader, uint32_t f
     if (!data("VPDA", positions_, positionsLength_, absent[0])) return false;
   }
   if (format & D3DFVF_NORMAL) {
-    useNormal_ = true;
+    useNormal_ = vertices;
     if (!data("VNDA", normals_, normalsLength_, absent[1])) return false;
   }
   const int sets = (format & D3DFVF_TEX2) ? 2 : (format & D3DFVF_TEX1) ? 1 : 0;
   if (sets >= 1) {
-    useUVSet1_ = true;
-    if (!data("VTDA", uvSet1_, uvSet1Length_, absent[2]) || !adjustment(0)) return false;
+    useUVSet1_ = vertices;
+    if (!data("VTDA", uvSet1_, uvSet1Length_, absent[2]) || !adjustment(uvAdjustment_[0])) return false;
   }
-  // A mesh saved with UV set 2 on and UV set 1 off has a format without
-  // texture bits followed by the pair of set 2: it comes back into set 2.
-  if (sets == 2 || (sets == 0 && (next("VTDA") || next("VTOP")))) {
-    useUVSet2_ = true;
-    if (!data("VTDA", uvSet2_, uvSet2Length_, absent[3]) || !adjustment(1)) return false;
+  if (sets == 2) {
+    useUVSet2_ = vertices;
+    if (!data("VTDA", uvSet2_, uvSet2Length_, absent[3]) || !adjustment(uvAdjustment_[1])) return false;
+  } else if (sets == 0 && (next("VTDA") || next("VTOP"))) {
+    // A mesh saved with UV set 2 on and UV set 1 off has a format without
+    // texture bits followed by the pair of set 2. The pair is read past and
+    // ignored: the mesh comes back without coordinates, in a layout it can
+    // be drawn with.
+    VertTUV* ignored = nullptr;
+    int32_t ignoredLength = 0;
+    bool unused = false;
+    const bool read = data("VTDA", ignored, ignoredLength, unused) && adjustment(nullptr);
+    mesh::Free(ignored, ignoredLength);
+    if (!read) return false;
   }
   if (format & D3DFVF_DIFFUSE) {
-    useColor_ = true;
+    useColor_ = vertices;
     if (!data("VCDA", colors_, colorsLength_, absent[4])) return false;
   }
 
-  // Attributes in use whose data is absent start as zero records.
-  if (count > 0 && (absent[1] || absent[2] || absent[3] || absent[4])) {
-    if (!backed) {
-      if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: No vertex data for the vertex count", count);
-      return false;
-    }
-    if (absent[1]) mesh::AllocateZero(normals_, normalsLength_, count);
-    if (absent[2]) mesh::AllocateZero(uvSet1_, uvSet1Length_, count);
-    if (absent[3]) mesh::AllocateZero(uvSet2_, uvSet2Length_, count);
-    if (absent[4]) mesh::AllocateZero(colors_, colorsLength_, count);
+  if (!vertices) return true;
+  const bool unbacked[5] = {false, absent[1] && useNormal_, absent[2] && useUVSet1_, absent[3] && useUVSet2_,
+                            absent[4] && useColor_};
+  if (!(unbacked[1] || unbacked[2] || unbacked[3] || unbacked[4])) return true;
+  if (!backed && count > kMaxUnbackedVertices) {
+    if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: No vertex data for the vertex count", count);
+    return false;
+  }
+  if ((unbacked[1] && !mesh::AllocateZero(normals_, normalsLength_, count)) ||
+      (unbacked[2] && !mesh::AllocateZero(uvSet1_, uvSet1Length_, count)) ||
+      (unbacked[3] && !mesh::AllocateZero(uvSet2_, uvSet2Length_, count)) ||
+      (unbacked[4] && !mesh::AllocateZero(colors_, colorsLength_, count))) {
+    if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: Out of memory for the vertex count", count);
+    return false;
   }
   return true;
 }

@@ -200,6 +200,9 @@ class Vel_DX8_ObjectDataChannel : public Vel_DX8_D3DDeviceUse {
   bool UVSetEnabled(int set) const;
   void Planar(int set, int axis);
   void CubicPerVertex(int set);
+  // The largest vertex count a record may give without a data chunk that
+  // holds it: the vertices 16-bit indices address.
+  static constexpr int32_t kMaxUnbackedVertices = 65536;
   // Reads the attribute chunks of a record whose vertex format is `format`.
   bool LoadAttributes(OrnFileLoader& loader, uint32_t format);
 };

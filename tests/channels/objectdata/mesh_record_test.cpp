@@ -1,10 +1,13 @@
 // The mesh's arrays and its saved record: bounded arrays that grow when a
-// write lands past their end, byte-identical round trips (also of an empty
-// mesh and of odd flag combinations), loading over an existing mesh, and
-// damaged records.
+// write lands past their end, byte-identical round trips, hand-written
+// records (attributes without data, no vertices, the UV set 2 pair of a mesh
+// without UV set 1), loading over an existing mesh, and damaged records.
 #include "file_loader.h"
 #include "mesh_fixture.h"
+#include "orn_channel_group.h"
+#include "record_bytes.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -123,34 +126,173 @@ TEST_F(MeshRecordTest, RecordsLoadBackByteIdentical) {
   EXPECT_EQ(copy->GetTextureMapping(1), 7);
   EXPECT_EQ(copy->GetIndexes(0), 2);
 
-  // An empty mesh with attributes in use keeps them: zero-size data chunks.
-  messages.Clear();
-  Vel_DX8_ObjectDataChannel* empty = NewMesh();
-  empty->SetVertexPositionUse(true);
-  empty->SetVertexNormalUse(true);
-  empty->SetVertexTUUse(true);
-  empty->SetVertexColorUse(true);
-  const Bytes emptyRecord = SaveRecord(empty);
-  Vel_DX8_ObjectDataChannel* emptyCopy = Reload(emptyRecord, &loaded);
-  ASSERT_TRUE(loaded);
-  EXPECT_EQ(SaveRecord(emptyCopy), emptyRecord);
-  EXPECT_TRUE(emptyCopy->GetVertexNormalUse());
-  EXPECT_TRUE(messages.messages.empty()) << messages.Texts()[0];
+}
 
-  // UV set 2 without set 1: no texture bits in the format, set 2's pair after
-  // the normals; it loads back into set 2.
-  Vel_DX8_ObjectDataChannel* odd = NewMesh();
-  odd->SetVertexCount(1);
-  odd->SetVertexPositionUse(true);
-  odd->SetVertexTU2Use(true);
-  odd->SetVertexTU2Coord(VertTUV{0.5f, 0.25f}, 0);
-  const Bytes oddRecord = SaveRecord(odd);
-  EXPECT_EQ(odd->GetFVFlags(), static_cast<unsigned long>(D3DFVF_XYZ));
-  Vel_DX8_ObjectDataChannel* oddCopy = Reload(oddRecord, &loaded);
+// Hand-written records: the mesh-data chunks after the channel record of a
+// new mesh, in the order of the chunk table.
+class HandRecordTest : public MeshRecordTest {
+ protected:
+  void SetUp() override {
+    MeshRecordTest::SetUp();
+    // The device and its start-up report come first; the log is then empty.
+    Device();
+    messages.Clear();
+  }
+  Bytes Start(int32_t count, uint32_t format) {
+    Bytes record = RecordBefore(SaveRecord(NewMesh()), "VRCO");
+    AppendChunk(record, "VRCO", count);
+    AppendChunk(record, "VRFL", format);
+    return record;
+  }
+  // A quad from (x0, y0) to (x1, y1) at depth 0.5, corners from the top left
+  // round clockwise.
+  static void Positions(Bytes& record, float x0, float y0, float x1, float y1) {
+    const float corners[12] = {x0, y1, 0.5f, x1, y1, 0.5f, x1, y0, 0.5f, x0, y0, 0.5f};
+    AppendChunk(record, "VPDA", corners, sizeof corners);
+  }
+  // Two triangles (0 1 2, 0 2 3), a triangle list, mapping modes 0 and 0.
+  static void Finish(Bytes& record) {
+    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    const int32_t modes[2] = {0, 0};
+    AppendChunk(record, "POCO", int32_t{6});
+    AppendChunk(record, "PODA", indices, sizeof indices);
+    AppendChunk(record, "POTY", int32_t{4});
+    AppendChunk(record, "POTM", modes, sizeof modes);
+  }
+};
+
+TEST_F(HandRecordTest, AttributesWithoutTheirDataChunkLoadAsZeroRecords) {
+  // Positions, normals and colours in the format; only the positions are
+  // written. The normals and colours are in use and zero.
+  Bytes record = Start(4, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE);
+  Positions(record, 0.2f, 0.1f, 0.8f, 0.7f);
+  Finish(record);
+  bool loaded = false;
+  Vel_DX8_ObjectDataChannel* mesh = Reload(record, &loaded);
   ASSERT_TRUE(loaded);
-  EXPECT_EQ(SaveRecord(oddCopy), oddRecord);
-  EXPECT_FALSE(oddCopy->GetVertexTUUse());
-  EXPECT_EQ(oddCopy->GetVertexTUV2(0).v, 0.25f);
+  EXPECT_TRUE(messages.messages.empty()) << messages.Texts()[0];
+  EXPECT_EQ(mesh->GetVertexCount(), 4);
+  EXPECT_TRUE(mesh->GetVertexNormalUse());
+  EXPECT_TRUE(mesh->GetVertexColorUse());
+  EXPECT_EQ(mesh->GetVertexPosition(2).x, 0.8f);
+  EXPECT_EQ(mesh->GetVertexPosition(2).y, 0.1f);
+  for (unsigned long i = 0; i < 4; ++i) {
+    EXPECT_EQ(mesh->GetVertexNormals(i).z, 0.0f);
+    EXPECT_EQ(mesh->GetVertexColor(i).color, 0u);
+  }
+  // Saved back, the zero records are written out: 4 x 12 and 4 x 4 bytes.
+  const Bytes saved = SaveRecord(mesh);
+  ASSERT_GE(Find(saved, "VNDA"), 0);
+  ASSERT_GE(Find(saved, "VCDA"), 0);
+  uint32_t size = 0;
+  std::memcpy(&size, &saved[static_cast<size_t>(Find(saved, "VNDA")) + 4], 4);
+  EXPECT_EQ(size, 48u);
+  std::memcpy(&size, &saved[static_cast<size_t>(Find(saved, "VCDA")) + 4], 4);
+  EXPECT_EQ(size, 16u);
+
+  // Normals alone, four of them and no data at all: four zero normals.
+  Bytes normals = Start(4, D3DFVF_NORMAL);
+  Finish(normals);
+  Vel_DX8_ObjectDataChannel* bare = Reload(normals, &loaded);
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(bare->GetVertexNormalUse());
+  EXPECT_EQ(bare->GetVertexNormals(3).x, 0.0f);
+  EXPECT_EQ(bare->GetIndexes(5), 3);
+
+  // In a group: a group file holding such a record loads as a whole.
+  Bytes file = {'O', 'R', 'N', 'G'};
+  AppendChunk(file, "ENVR", int32_t{1});
+  AppendChunk(file, "CHCO", int32_t{1});
+  AppendChunk(file, "CHIX", int32_t{0});
+  AppendChunk(file, "CHID", vel::kObjectDataType);
+  file.insert(file.end(), record.begin(), record.end());
+  AppendChunk(file, "CHSC", int32_t{0});
+  AppendChunk(file, "CGIC", int32_t{0});
+  Orn_ChannelGroup* loadedGroup = engine->CreateNewGroup("Hand", false, 0);
+  ASSERT_NE(loadedGroup, nullptr);
+  OrnFileLoader loader(engine);
+  loader.SetBuffer(file.data(), static_cast<int>(file.size()), true);
+  ASSERT_TRUE(loadedGroup->LoadChannelGroup(loader, false)) << messages.Texts()[0];
+  auto* inGroup = vel::As<Vel_DX8_ObjectDataChannel>(loadedGroup->GetChannel(0), vel::kObjectDataType);
+  ASSERT_NE(inGroup, nullptr);
+  EXPECT_TRUE(inGroup->GetVertexNormalUse());
+}
+
+TEST_F(HandRecordTest, AZeroVertexRecordKeepsOnlyThePositionFlag) {
+  // No vertices: the normal, coordinate and colour bits are not taken; their
+  // empty data chunks are read past. Saved back the format is 0x002.
+  Bytes record = Start(0, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1 | D3DFVF_DIFFUSE);
+  const VertTUVOffset adjustment = {0.25f, 0, 0, 0, 2, 2};
+  AppendChunk(record, "VPDA", nullptr, 0);
+  AppendChunk(record, "VNDA", nullptr, 0);
+  AppendChunk(record, "VTDA", nullptr, 0);
+  AppendChunk(record, "VTOP", adjustment);
+  AppendChunk(record, "VCDA", nullptr, 0);
+  AppendChunk(record, "POCO", int32_t{0});
+  AppendChunk(record, "PODA", nullptr, 0);
+  AppendChunk(record, "POTY", int32_t{4});
+  bool loaded = false;
+  Vel_DX8_ObjectDataChannel* mesh = Reload(record, &loaded);
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(messages.messages.empty()) << messages.Texts()[0];
+  EXPECT_TRUE(mesh->GetVertexPositionUse());
+  EXPECT_FALSE(mesh->GetVertexNormalUse());
+  EXPECT_FALSE(mesh->GetVertexTUUse());
+  EXPECT_FALSE(mesh->GetVertexColorUse());
+  EXPECT_EQ(mesh->GetTUVOffSet(0).shiftU, 0.25f);
+
+  Bytes expected = Start(0, D3DFVF_XYZ);
+  AppendChunk(expected, "VPDA", nullptr, 0);
+  AppendChunk(expected, "POCO", int32_t{0});
+  AppendChunk(expected, "PODA", nullptr, 0);
+  AppendChunk(expected, "POTY", int32_t{4});
+  AppendChunk(expected, "POTM", std::array<int32_t, 2>{0, 0});
+  EXPECT_EQ(SaveRecord(mesh), expected);
+}
+
+TEST_F(HandRecordTest, TheUVSet2PairOfAMeshWithoutUVSet1IsIgnoredAndTheMeshDraws) {
+  // A mesh that used only UV set 2: positions and colours in the format, no
+  // texture bits, and set 2's VTDA and VTOP between the positions and the
+  // colours.
+  Bytes record = Start(4, D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  Positions(record, 0.2f, 0.1f, 0.8f, 0.7f);
+  const float uv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+  const VertTUVOffset adjustment = {0, 0, 0.5f, 0.5f, 3, 3};
+  AppendChunk(record, "VTDA", uv, sizeof uv);
+  AppendChunk(record, "VTOP", adjustment);
+  const uint32_t red[4] = {0xFFFF0000u, 0xFFFF0000u, 0xFFFF0000u, 0xFFFF0000u};
+  AppendChunk(record, "VCDA", red, sizeof red);
+  Finish(record);
+
+  bool loaded = false;
+  Vel_DX8_ObjectDataChannel* mesh = Reload(record, &loaded);
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(messages.messages.empty()) << messages.Texts()[0];
+  EXPECT_FALSE(mesh->GetVertexTUUse());
+  EXPECT_FALSE(mesh->GetVertexTU2Use());
+  EXPECT_EQ(mesh->GetVertexTUV2(2).u, 0.0f);
+  EXPECT_EQ(mesh->GetTUVOffSet(1).scaleU, 1.0f);
+  EXPECT_EQ(mesh->GetVertexColor(3).color, 0xFFFF0000u);
+  EXPECT_EQ(mesh->GetIndexCount(), 6);
+
+  // It draws: red over its square, black around it.
+  ASSERT_NE(D3DDevice(), nullptr);
+  FlatSetup();
+  const Image image = DrawFrame(mesh);
+  ASSERT_FALSE(image.Empty());
+  EXPECT_RGB_NEAR(At(image, 0.5f, 0.4f), 255, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(image, 0.25f, 0.65f), 255, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(image, 0.75f, 0.15f), 255, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(image, -0.5f, 0.4f), 0, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(image, 0.5f, -0.3f), 0, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(image, 0.9f, 0.9f), 0, 0, 0, 1);
+
+  // Saved back it is the same record without the pair.
+  Bytes expected = Start(4, D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  Positions(expected, 0.2f, 0.1f, 0.8f, 0.7f);
+  AppendChunk(expected, "VCDA", red, sizeof red);
+  Finish(expected);
+  EXPECT_EQ(SaveRecord(mesh), expected);
 }
 
 TEST_F(MeshRecordTest, LoadingReplacesTheMeshItHolds) {
@@ -212,8 +354,8 @@ TEST_F(MeshRecordTest, DamagedRecordsAreRefusedOrReported) {
   std::memcpy(&noPositions[static_cast<size_t>(Find(noPositions, "VPDA"))], "XXXX", 4);
   refused(noPositions, "Couldn't find VPDA header");
 
-  // Attributes whose data chunks are absent start as zero records, but only
-  // for a count some chunk holds; a bare count never sizes memory.
+  // Attributes whose data chunks are absent start as zero records; a count
+  // no chunk holds sizes them only up to what 16-bit indices address.
   Vel_DX8_ObjectDataChannel* normalsOnly = NewMesh();
   normalsOnly->SetVertexCount(2);
   normalsOnly->SetVertexNormalUse(true);
