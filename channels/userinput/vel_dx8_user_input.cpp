@@ -57,14 +57,17 @@ bool Vel_DX8_UserInput::SaveChannel(OrnFileSaver& saver) {
 
 bool Vel_DX8_UserInput::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   if (!Orn_Channel::LoadChannel(loader, group)) return false;
-  // Each chunk is read where the reader stands: a missing one must not be
-  // looked for in the records of the channels that follow.
+  // The four chunks are searched for in this order, each after the one
+  // before and within this channel's own chunks: other chunks may stand
+  // before and between them, but a missing one is never taken from the
+  // record of a channel that follows.
   int32_t type = 0, v = 0;
   float on = 0.0f, off = 0.0f;
-  if (!vel::ReadRecordChunk(loader, "DIIT", &type, sizeof type, this, kCorrupt) ||
-      !vel::ReadRecordChunk(loader, "DIIV", &v, sizeof v, this, kCorrupt) ||
-      !vel::ReadRecordChunk(loader, "DITV", &on, sizeof on, this, kCorrupt) ||
-      !vel::ReadRecordChunk(loader, "DIFV", &off, sizeof off, this, kCorrupt)) {
+  auto read = [&](const char* tag, void* dst, unsigned long size) {
+    return vel::FindOwnChunk(loader, tag) && vel::ReadRecordChunk(loader, tag, dst, size, this, kCorrupt);
+  };
+  if (!read("DIIT", &type, sizeof type) || !read("DIIV", &v, sizeof v) || !read("DITV", &on, sizeof on) ||
+      !read("DIFV", &off, sizeof off)) {
     if (engine) engine->errorFunctor("Vel_DX8_UserInput::Couldn't find float header");
     return false;
   }

@@ -231,7 +231,7 @@ TEST_F(UserInputTest, WithoutAnInputChannelEveryReadIsTheFalseValue) {
   EXPECT_EQ(pick->GetSelectedSurface(), -1);
 }
 
-TEST_F(UserInputTest, RecordRoundTripsAndIsReadOnlyWhereTheLoaderStands) {
+TEST_F(UserInputTest, RecordRoundTripsAndItsChunksAreFoundWithinItsOwnRecordOnly) {
   UserInput* reader = Reader(UserInput::kJoystick1, 26);
   reader->SetTrueValue(0.25f);
   std::vector<char> record = SaveRecord(reader);
@@ -261,6 +261,45 @@ TEST_F(UserInputTest, RecordRoundTripsAndIsReadOnlyWhereTheLoaderStands) {
   UserInput* next = Reader(UserInput::kMouse, 0);
   EXPECT_TRUE(next->LoadChannel(loader, group));
   EXPECT_EQ(next->GetInfoValue(), 26);
+
+  // A hand-written record with other chunks before and between its own (a
+  // float value, an unknown chunk): the four are found and read.
+  std::vector<char> written = RecordBefore(record, "DIIT");
+  AppendChunk(written, "FLVA", 7.5f);
+  AppendChunk(written, "DIIT", int32_t{UserInput::kJoystick0});
+  AppendChunk(written, "DIIV", int32_t{21});
+  AppendChunk(written, "XTRA", "twelve bytes", 12);
+  AppendChunk(written, "DITV", 0.75f);
+  AppendChunk(written, "DIFV", -0.5f);
+  messages.Clear();
+  auto* found = vel::As<UserInput>(LoadRecord(vel::kUserInputType, written, &loaded), vel::kUserInputType);
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(messages.messages.empty());
+  EXPECT_EQ(found->GetInfoType(), UserInput::kJoystick0);
+  EXPECT_EQ(found->GetInfoValue(), 21);
+  EXPECT_EQ(found->GetTrueValue(), 0.75f);
+  EXPECT_EQ(found->GetFalseValue(), -0.5f);
+
+  // In a group file: a record that lacks DITV and DIFV, then the next
+  // slot's header and a whole record. The search stops at the slot header;
+  // the reader stands there.
+  std::vector<char> slots = RecordBefore(record, "DIIT");
+  AppendChunk(slots, "DIIT", int32_t{UserInput::kKeyboard});
+  AppendChunk(slots, "DIIV", int32_t{0x1E});
+  const size_t nextSlot = slots.size();
+  AppendChunk(slots, "CHIX", int32_t{1});
+  AppendChunk(slots, "CHID", vel::kUserInputType);
+  slots.insert(slots.end(), record.begin(), record.end());
+  OrnFileLoader slotLoader(engine);
+  slotLoader.SetBuffer(slots.data(), static_cast<int>(slots.size()), true);
+  UserInput* partial = Reader(UserInput::kMouse, 0);
+  messages.Clear();
+  EXPECT_FALSE(partial->LoadChannel(slotLoader, group));
+  EXPECT_TRUE(messages.Has("Vel_DX8_UserInput::Couldn't find float header"));
+  EXPECT_EQ(partial->GetTrueValue(), kOn);
+  EXPECT_EQ(partial->GetFalseValue(), kOff);
+  EXPECT_EQ(slotLoader.GetBufferSize(), static_cast<int>(slots.size() - nextSlot));
+  EXPECT_TRUE(slotLoader.CheckHeader("CHIX", false));
 
   messages.Clear();
   auto* damaged = vel::As<UserInput>(LoadRecord(vel::kUserInputType, WithBlock(record, "DIIV", {1, 2}), &loaded),
