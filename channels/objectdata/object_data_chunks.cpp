@@ -211,17 +211,18 @@ bool Vel_DX8_ObjectDataChannel::LoadAttributes(OrnFileLoader& loader, uint32_t f
   }
 
   if (!vertices) return true;
-  const bool unbacked[5] = {false, absent[1] && useNormal_, absent[2] && useUVSet1_, absent[3] && useUVSet2_,
-                            absent[4] && useColor_};
-  if (!(unbacked[1] || unbacked[2] || unbacked[3] || unbacked[4])) return true;
+  // Attributes in use whose data chunk was absent.
+  const bool zeroed[5] = {false, absent[1] && useNormal_, absent[2] && useUVSet1_, absent[3] && useUVSet2_,
+                          absent[4] && useColor_};
+  if (!(zeroed[1] || zeroed[2] || zeroed[3] || zeroed[4])) return true;
   if (!backed && count > kMaxUnbackedVertices) {
     if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: No vertex data for the vertex count", count);
     return false;
   }
-  if ((unbacked[1] && !mesh::AllocateZero(normals_, normalsLength_, count)) ||
-      (unbacked[2] && !mesh::AllocateZero(uvSet1_, uvSet1Length_, count)) ||
-      (unbacked[3] && !mesh::AllocateZero(uvSet2_, uvSet2Length_, count)) ||
-      (unbacked[4] && !mesh::AllocateZero(colors_, colorsLength_, count))) {
+  if ((zeroed[1] && !mesh::AllocateZero(normals_, normalsLength_, count)) ||
+      (zeroed[2] && !mesh::AllocateZero(uvSet1_, uvSet1Length_, count)) ||
+      (zeroed[3] && !mesh::AllocateZero(uvSet2_, uvSet2Length_, count)) ||
+      (zeroed[4] && !mesh::AllocateZero(colors_, colorsLength_, count))) {
     if (engine) engine->errorFunctor("Vel_DX8_ObjectDataChannel::LoadChannel: Out of memory for the vertex count", count);
     return false;
   }
