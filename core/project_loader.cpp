@@ -5,10 +5,12 @@
 #include "file_loader.h"
 #include "file_saver.h"
 #include "guid_util.h"
+#include "library_restore.h"
 #include "orn_channel.h"
 #include "text_util.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,19 +99,16 @@ class ProjectReader {
     return true;
   }
 
-  // Writes bytes to dir/name through a temporary file renamed over the target,
-  // so a library in use is never overwritten in place.
-  bool Restore(const std::string& dir, const std::string& name, const std::vector<char>& bytes) {
+  // Restores bytes as dir/name once the name is a plain file name and the
+  // copy proves to be the library its entry names.
+  LibraryRestorer::Result Restore(LibraryRestorer& restorer, const std::string& dir, const std::string& name,
+                                  const std::vector<char>& bytes, bool plugin, const GUID& type,
+                                  std::function<void()> installed) {
     if (!IsPlainFileName(name)) {
       Report("ProjectFileLoader::Load: refused embedded file name: ", name.c_str());
-      return false;
+      return LibraryRestorer::Result::kRefused;
     }
-    OrnFileSaver saver(engine);
-    std::string path = dir + kPathSeparator + name;
-    if (!saver.OpenSaveFile(path.c_str(), false)) return false;
-    saver.SaveDataToFile(bytes.data(), bytes.size());
-    saver.CloseSaveFile();
-    return saver.GetSaveingFileName() != nullptr;
+    return restorer.Restore(dir, name, bytes, plugin, type, std::move(installed));
   }
 
   EngineInterface* engine;
@@ -183,6 +182,7 @@ int ProjectFileLoader::Load(const char* path) {
   OrnFileLoader checker(engine);
   std::string installDir(engine->GetInstallDir(), strnlen(engine->GetInstallDir(), 399));
   std::string channelsDir = installDir + kPathSeparator + "channels";
+  LibraryRestorer restorer(engine);
 
   if (!reader.CountFits(loader, channelCount)) return kProjectFailure;
   for (int32_t entry = 0; entry < channelCount; ++entry) {
@@ -236,21 +236,24 @@ int ProjectFileLoader::Load(const char* path) {
     if (!reader.ReadEmbedded(loader, "KCAN", "KCAS", "KCAF", &name, &bytes)) return kProjectFailure;
     if (!missing) continue;
     if (bytes.empty() || !reader.CopyMatches(bytes, crc, name)) return kProjectNeedsUpdate;
-    if (!reader.Restore(channelsDir, name, bytes)) return kProjectNeedsUpdate;
-    if (list) {
-      list->SetVersionInfo(type, required);
-      // The restored file replaces the library: the next channel of the type
-      // is created from the new file, not from a module loaded before.
+    // The list takes the restored file at once: the next channel of the type
+    // is created from it, not from a module loaded before.
+    auto installed = [list, type, required, path = channelsDir + kPathSeparator + name]() {
+      if (!list) return;
+      int32_t versions[3] = {required[0], required[1], required[2]};
+      list->SetVersionInfo(type, versions);
       if (ChannelListItem* restored = list->GetItem(type)) {
-        restored->fileName.SetString((channelsDir + kPathSeparator + name).c_str());
+        restored->fileName.SetString(path.c_str());
         restored->onDisk = true;
         restored->module = nullptr;
       }
-    }
+    };
+    if (reader.Restore(restorer, channelsDir, name, bytes, true, type, installed) == LibraryRestorer::Result::kRefused)
+      return kProjectNeedsUpdate;
   }
 
   int32_t otherCount = 0;
-  if (!loader.GetInfoIfTag("KDGC")) return kProjectReady;
+  if (!loader.GetInfoIfTag("KDGC")) return restorer.Finish() ? kProjectReady : kProjectNeedsUpdate;
   if (!loader.CopyTagData(&otherCount, sizeof otherCount)) return kProjectFailure;
   // Libraries are looked for under an installation path of at most 259
   // characters and restored under the whole (399-character) one.
@@ -286,7 +289,9 @@ int ProjectFileLoader::Load(const char* path) {
     }
     if (!missing) continue;
     if (bytes.empty() || !reader.CopyMatches(bytes, crc, name)) return kProjectNeedsUpdate;
-    if (!reader.Restore(thirdRestoreDir, name, bytes)) return kProjectNeedsUpdate;
+    if (reader.Restore(restorer, thirdRestoreDir, name, bytes, false, GUID{}, nullptr) ==
+        LibraryRestorer::Result::kRefused)
+      return kProjectNeedsUpdate;
   }
-  return kProjectReady;
+  return restorer.Finish() ? kProjectReady : kProjectNeedsUpdate;
 }
