@@ -2,7 +2,10 @@
 // takes the place of an installed file only once it has proved to be what its
 // entry says: it is written to a temporary file beside the target, loaded from
 // there, and only then renamed over the target. A copy that fails leaves the
-// installed file as it was, and the log says why.
+// installed file as it was, and the log says why. Loading a copy runs its
+// initialisers; only bytes whose header makes them a shared object for this
+// machine are written and loaded, and those are code the project brings to be
+// run in any case.
 //
 // A copy that does not load may need a library the same project restores
 // after it; it waits until Finish, which installs the waiting copies as they

@@ -3,11 +3,12 @@
 #include "channel_list.h"
 #include "engine_interface.h"
 #include "file_loader.h"
-#include "file_saver.h"
 #include "guid_util.h"
 #include "library_restore.h"
 #include "orn_channel.h"
 #include "text_util.h"
+
+#include <sys/stat.h>
 
 #include <cstring>
 #include <functional>
@@ -97,6 +98,24 @@ class ProjectReader {
     if (name.find("..") != std::string::npos) return false;
     if (name.size() > 1 && name[1] == ':') return false;
     return true;
+  }
+
+  // Whether target is the file of a listed channel type other than type: a
+  // copy of one plug-in must not take the place of another's library.
+  static bool HoldsAnotherType(ChannelList* list, const std::string& installDir, const std::string& target,
+                               const GUID& type) {
+    struct stat wanted;
+    if (!list || stat(target.c_str(), &wanted) != 0) return false;
+    for (int slot = 0; slot < list->GetItemCount(); ++slot) {
+      ChannelListItem* item = list->GetItem(slot);
+      const char* file = item ? item->fileName.GetString() : nullptr;
+      if (!file || !*file || item->type.type == type) continue;
+      std::string path = file[0] == kPathSeparator ? std::string(file) : installDir + kPathSeparator + file;
+      struct stat listed;
+      if (stat(path.c_str(), &listed) == 0 && listed.st_dev == wanted.st_dev && listed.st_ino == wanted.st_ino)
+        return true;
+    }
+    return false;
   }
 
   // Restores bytes as dir/name once the name is a plain file name and the
@@ -236,6 +255,13 @@ int ProjectFileLoader::Load(const char* path) {
     if (!reader.ReadEmbedded(loader, "KCAN", "KCAS", "KCAF", &name, &bytes)) return kProjectFailure;
     if (!missing) continue;
     if (bytes.empty() || !reader.CopyMatches(bytes, crc, name)) return kProjectNeedsUpdate;
+    if (reader.IsPlainFileName(name) &&
+        ProjectReader::HoldsAnotherType(list, installDir, channelsDir + kPathSeparator + name, type)) {
+      engine->errorFunctor(
+          ("ProjectFileLoader::Load: embedded copy would replace the library of another channel type, not written: " +
+           name).c_str());
+      return kProjectNeedsUpdate;
+    }
     // The list takes the restored file at once: the next channel of the type
     // is created from it, not from a module loaded before.
     auto installed = [list, type, required, path = channelsDir + kPathSeparator + name]() {

@@ -163,6 +163,13 @@ TEST_F(Restores, LibrariesThatAreNotTheNamedPlugInReplaceNothing) {
   EXPECT_TRUE(receiver.Has(kMessageError,
                            "ProjectFileLoader::Load: embedded copy not installed, a plug-in for another interface "
                            "version: 0A11CE00-0000-4000-8000-000000000004.so"));
+  // A good plug-in of the entry's type, named as another type's library.
+  ChannelProject(PlainType(), kNewer, "C2A94E17-5B83-4D60-A7F1-0E9D36B8C254.so", ReadBytes(channels / "ZZ-plain-again.so"));
+  receiver.Clear();
+  EXPECT_EQ(Load(Project()), kProjectNeedsUpdate);
+  EXPECT_TRUE(receiver.Has(kMessageError,
+                           "ProjectFileLoader::Load: embedded copy would replace the library of another channel type, "
+                           "not written: C2A94E17-5B83-4D60-A7F1-0E9D36B8C254.so"));
   EXPECT_EQ(Snapshot(install), before);
   Orn_Channel* channel = engine->InitChannelFromType(PlainType(), nullptr, false);
   ASSERT_NE(channel, nullptr);
