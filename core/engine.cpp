@@ -7,6 +7,7 @@
 #include "orn_channel.h"
 #include "orn_channel_group.h"
 #include "orn_tread.h"
+#include "temp_files.h"
 #include "text_util.h"
 #include "win32/env.h"
 #include "win32/library.h"
@@ -94,6 +95,7 @@ bool Engine::InitEngine(HINSTANCE programInstance, const char* name) {
     SetEnvironmentVariableA("PATH", prefixed.c_str());
   }
 
+  RemoveStaleTempFiles();
   if (channelList) {
     std::string channels = std::string(installDir) + kPathSeparator + "channels";
     char dir[260];
@@ -103,6 +105,18 @@ bool Engine::InitEngine(HINSTANCE programInstance, const char* name) {
   }
   initialised = true;
   return true;
+}
+
+void Engine::RemoveStaleTempFiles() {
+  if (installDir[0] == '\0') return;
+  // The places the engine itself writes: the channel-list cache, and restored
+  // plug-ins and libraries.
+  const std::string root(installDir);
+  for (const std::string& dir : {root, root + kPathSeparator + "channels", root + kPathSeparator + "3rd"}) {
+    for (const std::string& path : ::RemoveStaleTempFiles(dir))
+      engineInterface->infoFunctor(
+          ("Engine::InitEngine: removed a temporary file an interrupted write left: " + path).c_str());
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -120,6 +120,9 @@ class Engine {
 
   void CompactEventRegistrations();
   bool AnyThreadBodyRunning();
+  // Removes the temporary files of writes into the installation that were
+  // interrupted (their process no longer runs), and says so in the log.
+  void RemoveStaleTempFiles();
 
   Orn_ChannelGroup* uniqueGroup;
   Orn_List groups;  // Orn_ChannelGroup*

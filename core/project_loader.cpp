@@ -3,12 +3,15 @@
 #include "channel_list.h"
 #include "engine_interface.h"
 #include "file_loader.h"
-#include "file_saver.h"
 #include "guid_util.h"
+#include "library_restore.h"
 #include "orn_channel.h"
 #include "text_util.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,19 +100,34 @@ class ProjectReader {
     return true;
   }
 
-  // Writes bytes to dir/name through a temporary file renamed over the target,
-  // so a library in use is never overwritten in place.
-  bool Restore(const std::string& dir, const std::string& name, const std::vector<char>& bytes) {
+  // Whether target is the file of a listed channel type other than type: a
+  // copy of one plug-in must not take the place of another's library.
+  static bool HoldsAnotherType(ChannelList* list, const std::string& installDir, const std::string& target,
+                               const GUID& type) {
+    struct stat wanted;
+    if (!list || stat(target.c_str(), &wanted) != 0) return false;
+    for (int slot = 0; slot < list->GetItemCount(); ++slot) {
+      ChannelListItem* item = list->GetItem(slot);
+      const char* file = item ? item->fileName.GetString() : nullptr;
+      if (!file || !*file || item->type.type == type) continue;
+      std::string path = file[0] == kPathSeparator ? std::string(file) : installDir + kPathSeparator + file;
+      struct stat listed;
+      if (stat(path.c_str(), &listed) == 0 && listed.st_dev == wanted.st_dev && listed.st_ino == wanted.st_ino)
+        return true;
+    }
+    return false;
+  }
+
+  // Restores bytes as dir/name once the name is a plain file name and the
+  // copy proves to be the library its entry names.
+  LibraryRestorer::Result Restore(LibraryRestorer& restorer, const std::string& dir, const std::string& name,
+                                  const std::vector<char>& bytes, bool plugin, const GUID& type,
+                                  std::function<void()> installed) {
     if (!IsPlainFileName(name)) {
       Report("ProjectFileLoader::Load: refused embedded file name: ", name.c_str());
-      return false;
+      return LibraryRestorer::Result::kRefused;
     }
-    OrnFileSaver saver(engine);
-    std::string path = dir + kPathSeparator + name;
-    if (!saver.OpenSaveFile(path.c_str(), false)) return false;
-    saver.SaveDataToFile(bytes.data(), bytes.size());
-    saver.CloseSaveFile();
-    return saver.GetSaveingFileName() != nullptr;
+    return restorer.Restore(dir, name, bytes, plugin, type, std::move(installed));
   }
 
   EngineInterface* engine;
@@ -183,6 +201,7 @@ int ProjectFileLoader::Load(const char* path) {
   OrnFileLoader checker(engine);
   std::string installDir(engine->GetInstallDir(), strnlen(engine->GetInstallDir(), 399));
   std::string channelsDir = installDir + kPathSeparator + "channels";
+  LibraryRestorer restorer(engine);
 
   if (!reader.CountFits(loader, channelCount)) return kProjectFailure;
   for (int32_t entry = 0; entry < channelCount; ++entry) {
@@ -236,21 +255,31 @@ int ProjectFileLoader::Load(const char* path) {
     if (!reader.ReadEmbedded(loader, "KCAN", "KCAS", "KCAF", &name, &bytes)) return kProjectFailure;
     if (!missing) continue;
     if (bytes.empty() || !reader.CopyMatches(bytes, crc, name)) return kProjectNeedsUpdate;
-    if (!reader.Restore(channelsDir, name, bytes)) return kProjectNeedsUpdate;
-    if (list) {
-      list->SetVersionInfo(type, required);
-      // The restored file replaces the library: the next channel of the type
-      // is created from the new file, not from a module loaded before.
+    if (reader.IsPlainFileName(name) &&
+        ProjectReader::HoldsAnotherType(list, installDir, channelsDir + kPathSeparator + name, type)) {
+      engine->errorFunctor(
+          ("ProjectFileLoader::Load: embedded copy would replace the library of another channel type, not written: " +
+           name).c_str());
+      return kProjectNeedsUpdate;
+    }
+    // The list takes the restored file at once: the next channel of the type
+    // is created from it, not from a module loaded before.
+    auto installed = [list, type, required, path = channelsDir + kPathSeparator + name]() {
+      if (!list) return;
+      int32_t versions[3] = {required[0], required[1], required[2]};
+      list->SetVersionInfo(type, versions);
       if (ChannelListItem* restored = list->GetItem(type)) {
-        restored->fileName.SetString((channelsDir + kPathSeparator + name).c_str());
+        restored->fileName.SetString(path.c_str());
         restored->onDisk = true;
         restored->module = nullptr;
       }
-    }
+    };
+    if (reader.Restore(restorer, channelsDir, name, bytes, true, type, installed) == LibraryRestorer::Result::kRefused)
+      return kProjectNeedsUpdate;
   }
 
   int32_t otherCount = 0;
-  if (!loader.GetInfoIfTag("KDGC")) return kProjectReady;
+  if (!loader.GetInfoIfTag("KDGC")) return restorer.Finish() ? kProjectReady : kProjectNeedsUpdate;
   if (!loader.CopyTagData(&otherCount, sizeof otherCount)) return kProjectFailure;
   // Libraries are looked for under an installation path of at most 259
   // characters and restored under the whole (399-character) one.
@@ -286,7 +315,9 @@ int ProjectFileLoader::Load(const char* path) {
     }
     if (!missing) continue;
     if (bytes.empty() || !reader.CopyMatches(bytes, crc, name)) return kProjectNeedsUpdate;
-    if (!reader.Restore(thirdRestoreDir, name, bytes)) return kProjectNeedsUpdate;
+    if (reader.Restore(restorer, thirdRestoreDir, name, bytes, false, GUID{}, nullptr) ==
+        LibraryRestorer::Result::kRefused)
+      return kProjectNeedsUpdate;
   }
-  return kProjectReady;
+  return restorer.Finish() ? kProjectReady : kProjectNeedsUpdate;
 }

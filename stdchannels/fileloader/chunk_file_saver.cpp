@@ -1,29 +1,25 @@
 #include "chunk_file_saver.h"
 
 #include "chunk_encoding.h"
+#include "messages.h"
+#include "temp_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <system_error>
 
 namespace {
-std::atomic<unsigned> tempCounter{0};
-
 // Creates a new, empty file beside path whose name no other save uses.
 int CreateTempBeside(const std::string& path, std::string* tempPath) {
-  size_t slash = path.find_last_of('/');
-  std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = dir + "." + base + ".tmp-" + std::to_string(getpid()) + "-" +
-                            std::to_string(tempCounter.fetch_add(1));
+    std::string candidate = TempFileNameBeside(path);
     int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       *tempPath = candidate;
@@ -46,7 +42,7 @@ ChannelType Vel_ChunkFileSaver::TypeRecord() {
 }
 
 Vel_ChunkFileSaver::Vel_ChunkFileSaver()
-    : target(Target::kNone), file(nullptr), fileOk(false), haveFileName(false) {}
+    : target(Target::kNone), file(nullptr), fileOk(false), haveFileName(false), reported(false) {}
 
 Vel_ChunkFileSaver::~Vel_ChunkFileSaver() {
   if (target == Target::kFile) AbandonFile();
@@ -63,30 +59,44 @@ void Vel_ChunkFileSaver::AbandonFile() {
   haveFileName = false;
 }
 
+void Vel_ChunkFileSaver::Fail(const std::string& path, const std::string& cause) {
+  fileOk = false;
+  if (reported) return;
+  reported = true;
+  ShowErrorMessage report;
+  report(("Vel_ChunkFileSaver: could not save " + path + ": " + cause).c_str());
+}
+
+void Vel_ChunkFileSaver::Fail(const std::string& path, int error) {
+  Fail(path, std::generic_category().message(error));
+}
+
 bool Vel_ChunkFileSaver::CopyExisting(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return errno == ENOENT;  // nothing to append to
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;  // nothing to append to
+    Fail(path, errno);
     return false;
   }
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (!ok) Fail(path, "not a regular file");
   char piece[64 * 1024];
-  for (;;) {
+  while (ok) {
     ssize_t got = read(fd, piece, sizeof piece);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      close(fd);
-      return false;
+    if (got <= 0) {
+      if (got < 0) Fail(path, errno);
+      ok = got == 0;
+      break;
     }
-    if (got == 0) break;
     if (std::fwrite(piece, 1, static_cast<size_t>(got), file) != static_cast<size_t>(got)) {
-      close(fd);
-      return false;
+      Fail(path, errno);
+      ok = false;
     }
   }
   close(fd);
-  return true;
+  return ok;
 }
 
 bool Vel_ChunkFileSaver::OpenSaveFile(const char* path, bool append) {
@@ -99,8 +109,10 @@ bool Vel_ChunkFileSaver::OpenSaveFile(const char* path, bool append) {
   bool exists = stat(path, &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode)) return false;
 
+  reported = false;
   int fd = CreateTempBeside(wanted, &tempPath);
   if (fd < 0) {
+    Fail(wanted, errno);
     tempPath.clear();
     return false;
   }
@@ -108,6 +120,7 @@ bool Vel_ChunkFileSaver::OpenSaveFile(const char* path, bool append) {
   if (exists) fchmod(fd, existing.st_mode & 07777);
   file = fdopen(fd, "wb");
   if (!file) {
+    Fail(wanted, errno);
     close(fd);
     unlink(tempPath.c_str());
     tempPath.clear();
@@ -129,7 +142,7 @@ int Vel_ChunkFileSaver::Write(const void* bytes, size_t n) {
   if (target == Target::kFile) {
     if (!fileOk) return 0;
     if (std::fwrite(bytes, 1, n, file) != n) {
-      fileOk = false;
+      Fail(filePath, errno);
       return 0;
     }
     return Count(n);
@@ -158,7 +171,7 @@ int Vel_ChunkFileSaver::SaveTag(const char* tag) {
 int Vel_ChunkFileSaver::SaveBlockSize(unsigned long size) {
   if (size > UINT32_MAX) {
     // The stream cannot describe such a block: the save is spoilt.
-    if (target == Target::kFile) fileOk = false;
+    if (target == Target::kFile) Fail(filePath, "a block larger than a chunk can describe");
     return 0;
   }
   char bytes[chunk::kSizeFieldSize];
@@ -169,7 +182,7 @@ int Vel_ChunkFileSaver::SaveBlockSize(unsigned long size) {
 int Vel_ChunkFileSaver::SaveDataToFile(const void* data, unsigned long size) {
   if (size == 0) return 0;
   if (!data || size > UINT32_MAX) {
-    if (target == Target::kFile) fileOk = false;
+    if (target == Target::kFile) Fail(filePath, data ? "a block larger than a chunk can describe" : "no data given");
     return 0;
   }
   return Write(data, static_cast<size_t>(size));
@@ -177,12 +190,13 @@ int Vel_ChunkFileSaver::SaveDataToFile(const void* data, unsigned long size) {
 
 void Vel_ChunkFileSaver::CloseSaveFile() {
   if (target != Target::kFile) return;
-  bool ok = fileOk;
-  if (std::fflush(file) != 0 || std::ferror(file)) ok = false;
-  if (ok && fsync(fileno(file)) != 0) ok = false;
-  if (std::fclose(file) != 0) ok = false;
+  if (fileOk && std::fflush(file) != 0) Fail(filePath, errno);
+  if (fileOk && std::ferror(file)) Fail(filePath, "a write failed");
+  if (fileOk && fsync(fileno(file)) != 0) Fail(filePath, errno);
+  if (std::fclose(file) != 0 && fileOk) Fail(filePath, errno);
   file = nullptr;
-  if (ok && std::rename(tempPath.c_str(), filePath.c_str()) != 0) ok = false;
+  if (fileOk && std::rename(tempPath.c_str(), filePath.c_str()) != 0) Fail(filePath, errno);
+  bool ok = fileOk;
   if (!ok) unlink(tempPath.c_str());
   tempPath.clear();
   target = Target::kNone;

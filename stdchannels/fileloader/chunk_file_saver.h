@@ -7,7 +7,8 @@
 // another file opened before CloseSaveFile, a failed write, a crash) leaves an
 // existing target untouched.
 //
-// Failures are observable: OpenSaveFile answers false when the temporary file
+// Failures are observable: the first failure of a save is reported as an
+// error message naming the file and the cause; OpenSaveFile answers false when the temporary file
 // cannot be created; each write answers the number of bytes it wrote (0 on
 // failure or when nothing is open); GetSaveingFileName answers the target path
 // while a file is open and after a CloseSaveFile that completed it, and NULL
@@ -52,6 +53,9 @@ class Vel_ChunkFileSaver : public FileSaverChannel {
   // Removes the temporary file of an unfinished save.
   void AbandonFile();
   bool CopyExisting(const std::string& path);
+  // Spoils the open save; its first failure is reported.
+  void Fail(const std::string& path, const std::string& cause);
+  void Fail(const std::string& path, int error);
 
   Target target;
   std::FILE* file;
@@ -59,5 +63,6 @@ class Vel_ChunkFileSaver : public FileSaverChannel {
   std::string tempPath;
   bool fileOk;           // no write to the open file has failed
   bool haveFileName;     // filePath may be answered by GetSaveingFileName
+  bool reported;         // the failure of the open save has been reported
   std::vector<char> memory;
 };

@@ -126,8 +126,10 @@ TEST_F(SaverFile, ReadOnlyDirectoryIsReportedAndTheFileKept) {
 }
 
 // A write that fails part-way (here: the file-size limit) spoils the save:
-// close reports it and the old file is kept.
+// close reports it, the log names the file and the cause once, and the old
+// file is kept.
 TEST_F(SaverFile, FailedWriteIsReportedAndTheFileKept) {
+  CapturedMessages messages;
   std::string path = dir.File("big.grp");
   WriteAll(path, kOld);
   struct rlimit saved;
@@ -153,6 +155,8 @@ TEST_F(SaverFile, FailedWriteIsReportedAndTheFileKept) {
   EXPECT_EQ(saver.GetSaveingFileName(), nullptr);
   EXPECT_EQ(ReadAll(path), kOld);
   EXPECT_EQ(Names(dir.path), std::vector<std::string>{"big.grp"});
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Vel_ChunkFileSaver: could not save " + path + ": File too large"});
+  EXPECT_EQ(messages.messages.at(0).first, kMessageError);
 }
 
 TEST_F(SaverFile, ReplacedFileKeepsItsPermissions) {

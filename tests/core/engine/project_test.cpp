@@ -9,6 +9,7 @@
 #include "orn_channel.h"
 #include "orn_channel_group.h"
 #include "project_loader.h"
+#include "projects_fixture.h"
 #include "win32/datetime.h"
 #include "win32/messagebox.h"
 
@@ -23,58 +24,6 @@
 #include <functional>
 #include <iterator>
 
-namespace {
-std::vector<char> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Builds project files chunk by chunk.
-class ProjectWriter {
- public:
-  explicit ProjectWriter(EngineInterface* engine) : saver(engine) { saver.OpenMemory(); }
-  ProjectWriter& Chunk(const char* tag, const void* data, unsigned long size) {
-    saver.SaveChunk(tag, data, size);
-    return *this;
-  }
-  ProjectWriter& Int(const char* tag, int32_t value) { return Chunk(tag, &value, sizeof value); }
-  ProjectWriter& Text(const char* tag, const std::string& text) { return Chunk(tag, text.c_str(), text.size() + 1); }
-  ProjectWriter& Tag(const char* tag) {
-    saver.SaveTag(tag);
-    return *this;
-  }
-  ProjectWriter& Blocks(const GUID& type, const int32_t version[3], int32_t crc) {
-    saver.SaveTag("KNDB");
-    saver.SaveBlockSize(sizeof type);
-    saver.SaveDataToFile(&type, sizeof type);
-    saver.SaveBlockSize(12);
-    saver.SaveDataToFile(version, 12);
-    saver.SaveBlockSize(4);
-    saver.SaveDataToFile(&crc, 4);
-    return *this;
-  }
-  void WriteTo(const fs::path& path) {
-    saver.CloseMemory();
-    std::ofstream out(path, std::ios::binary);
-    out.write(saver.GetBuffer(), static_cast<std::streamsize>(saver.GetBufferSize()));
-  }
-  OrnFileSaver saver;
-};
-
-class Projects : public EngineFixture {
- protected:
-  int Load(const fs::path& path) { return engine->ext->InitializeKLVFile(path.c_str()); }
-  fs::path Project() { return root / "project.klv"; }
-  int32_t CrcOf(const fs::path& file) {
-    OrnFileLoader loader(engine);
-    EXPECT_TRUE(loader.LoadFile(file.c_str()));
-    return loader.GetCRC();
-  }
-  fs::path PlainFile() { return install / "channels" / "0A11CE00-0000-4000-8000-000000000001.so"; }
-};
-
-const int32_t kCurrent[3] = {1, 25, 1};
-}  // namespace
 
 TEST_F(Projects, ResultCodesOfTheHeaderAndVersion) {
   EXPECT_EQ(Load(root / "missing.klv"), kProjectFailure);
@@ -104,14 +53,16 @@ TEST_F(Projects, PresentCurrentLibrariesAreReady) {
 }
 
 TEST_F(Projects, OutdatedLibraryIsRestoredFromItsEmbeddedCopy) {
-  // The embedded copy is the alternative plug-in's file written under the
-  // plain type's file name; the requirement (2, 25, 1) is newer than (1, 25, 1).
-  std::vector<char> copy = ReadBytes(install / "channels" / "0A11CE00-0000-4000-8000-000000000007.so");
+  // The embedded copy is the second library of the plain type, written under
+  // the plain library's file name; the requirement (2, 25, 1) is newer than
+  // (1, 25, 1).
+  fs::path again = install / "channels" / "ZZ-plain-again.so";
+  std::vector<char> copy = ReadBytes(again);
   const int32_t required[3] = {2, 25, 1};
   int32_t size = static_cast<int32_t>(copy.size());
   std::string name = "0A11CE00-0000-4000-8000-000000000001.so";
   ProjectWriter writer(engine);
-  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(PlainType(), required, CrcOf(install / "channels" / "0A11CE00-0000-4000-8000-000000000007.so"));
+  writer.Int("KSPT", 1).Int("KDDC", 1).Blocks(PlainType(), required, CrcOf(again));
   writer.Text("KCAN", name).Int("KCAS", size).Chunk("KCAF", copy.data(), copy.size());
   writer.WriteTo(Project());
   EXPECT_EQ(Load(Project()), kProjectReady);
@@ -123,7 +74,7 @@ TEST_F(Projects, OutdatedLibraryIsRestoredFromItsEmbeddedCopy) {
   // library that was loaded before the restore.
   Orn_Channel* channel = engine->InitChannelFromType(PlainType(), nullptr, false);
   ASSERT_NE(channel, nullptr);
-  EXPECT_EQ(channel->GetChannelType().type, AltType());
+  EXPECT_STREQ(channel->GetChannelType().name, "Test Plain Again");
   delete channel;
 }
 
