@@ -88,6 +88,10 @@ void Vel_DX8_ObjectChannel::CalculateCulling() {
       Extend(objectBoxMin_, objectBoxMax_, lo, hi);
     }
   }
+  // The world box follows at once: culling switched on in the middle of a
+  // frame tests the object where it is now, not where an earlier frame left
+  // the box.
+  DoTransFormMinMax(objectMatrix_);
 }
 
 bool Vel_DX8_ObjectChannel::GetIfObjectIsVisible() {
