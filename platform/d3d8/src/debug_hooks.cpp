@@ -35,6 +35,7 @@ struct Injection {
 std::mutex g_mutex;
 Injection g_createDevice;
 Injection g_reset;
+Injection g_createTexture;
 std::atomic<bool> g_readBackPresent{false};
 
 }  // namespace
@@ -47,6 +48,11 @@ HRESULT TakeCreateDeviceFailure() {
 HRESULT TakeResetFailure() {
   std::lock_guard<std::mutex> lock(g_mutex);
   return g_reset.Take();
+}
+
+HRESULT TakeCreateTextureFailure() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_createTexture.Take();
 }
 
 bool ReadBackPresentForced() { return g_readBackPresent.load(); }
@@ -63,6 +69,11 @@ D3D8_EXPORT void WINAPI D3D8Debug_FailCreateDevice(HRESULT result, int count) {
 D3D8_EXPORT void WINAPI D3D8Debug_FailReset(HRESULT result, int count) {
   std::lock_guard<std::mutex> lock(d3d8::g_mutex);
   d3d8::g_reset.Set(result, count);
+}
+
+D3D8_EXPORT void WINAPI D3D8Debug_FailCreateTexture(HRESULT result, int count) {
+  std::lock_guard<std::mutex> lock(d3d8::g_mutex);
+  d3d8::g_createTexture.Set(result, count);
 }
 
 D3D8_EXPORT void WINAPI D3D8Debug_LoseDevice(IDirect3DDevice8* device) {

@@ -9,6 +9,7 @@ namespace d3d8 {
 // is pending.
 HRESULT TakeCreateDeviceFailure();
 HRESULT TakeResetFailure();
+HRESULT TakeCreateTextureFailure();
 unsigned LiveObjectCount();
 bool ReadBackPresentForced();
 

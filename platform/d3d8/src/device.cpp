@@ -393,7 +393,8 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                               IDirect3DTexture8** ppTexture) {
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
-  HRESULT hr;
+  HRESULT hr = TakeCreateTextureFailure();
+  if (FAILED(hr)) return hr;
   Texture* t = Texture::Create(this, width, height, levels, usage, format, pool, &hr);
   *ppTexture = t;
   return hr;

@@ -15,6 +15,10 @@ void WINAPI D3D8Debug_FailCreateDevice(HRESULT result, int count);
 // The same for IDirect3DDevice8::Reset.
 void WINAPI D3D8Debug_FailReset(HRESULT result, int count);
 
+// The same for IDirect3DDevice8::CreateTexture (a driver short of memory
+// answers E_OUTOFMEMORY or D3DERR_OUTOFVIDEOMEMORY).
+void WINAPI D3D8Debug_FailCreateTexture(HRESULT result, int count);
+
 // From now on `device` behaves as a lost device: Present answers
 // D3DERR_DEVICELOST and TestCooperativeLevel D3DERR_DEVICENOTRESET, until a
 // Reset succeeds.
