@@ -162,6 +162,12 @@ D3DXVECTOR3 Vel_DX8_DirectGraphicsChannel::TransformPositionTo3DSpace(D3DXVECTOR
   position.y -= static_cast<float>(destinationY_);
   D3DXMATRIX steps[4];
   GetViewPortScalingMatrix(steps[0]);
+  if (steps[0]._33 == 0.0f) {
+    // A viewport whose depth range is one value (MinZ == MaxZ) has no
+    // inverse: every depth in it is MinZ, which is the near end of the range.
+    position.z = steps[0]._43;
+    steps[0]._33 = 1.0f;
+  }
   steps[1] = GetProjectionMatrix();
   steps[2] = GetCameraMatrix();
   steps[3] = GetWorldMatrix();

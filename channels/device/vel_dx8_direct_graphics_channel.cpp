@@ -61,7 +61,9 @@ Vel_DX8_DirectGraphicsChannel::Vel_DX8_DirectGraphicsChannel()
       stageStates_{},
       renderStateRefused_{},
       stageStateRefused_{},
-      projectionRefused_(false) {
+      projectionRefused_(false),
+      workingWidth_(0),
+      workingHeight_(0) {
   SetChannelName("DX8 DirectGraphicsChannel");
   SetChildCreationCount(1);
   SetChildCreateType(ChildCreation(kWildcardGuid, -1, "Textures"), kTexturesSlot);
@@ -121,6 +123,11 @@ DWORD Vel_DX8_DirectGraphicsChannel::ChooseVertexProcessing() {
   if (caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT)
     return caps.MaxVertexBlendMatrixIndex > 3 ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_MIXED_VERTEXPROCESSING;
   return D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+}
+
+void Vel_DX8_DirectGraphicsChannel::KeepWorkingSize() {
+  workingWidth_ = backBufferWidth_;
+  workingHeight_ = backBufferHeight_;
 }
 
 void Vel_DX8_DirectGraphicsChannel::ReleaseDevice() {
@@ -189,6 +196,7 @@ bool Vel_DX8_DirectGraphicsChannel::CreateD3D() {
     ReportCreateFailure(result);
     return false;
   }
+  KeepWorkingSize();
   return SetDeviceStates();
 }
 
@@ -225,14 +233,20 @@ bool Vel_DX8_DirectGraphicsChannel::ResetDevice() {
   }
 
   InvalidateDeviceObjects();
-  if (device_->Reset(&presentParameters_) == D3D_OK) return SetDeviceStates();
+  if (device_->Reset(&presentParameters_) == D3D_OK) {
+    KeepWorkingSize();
+    return SetDeviceStates();
+  }
 
   // One complete re-creation; the users hold nothing since the invalidation.
   ReleaseDevice();
   ReleaseDirect3D();
   CreateD3D();
   if (!device_) return false;
-  if (device_->Reset(&presentParameters_) == D3D_OK) return SetDeviceStates();
+  if (device_->Reset(&presentParameters_) == D3D_OK) {
+    KeepWorkingSize();
+    return SetDeviceStates();
+  }
 
   if (engine) engine->errorFunctor("Failed to reset device");
   ReleaseDevice();
@@ -300,11 +314,15 @@ void Vel_DX8_DirectGraphicsChannel::SetFullScreenDeviceMode(D3DDISPLAYMODE mode,
     backBufferHeight_ = 400;
     presentParameters_.BackBufferWidth = 640;
     presentParameters_.BackBufferHeight = 400;
+    // Only a second failure means the memory is short; a device made at the
+    // smaller size is reported by the first box alone.
     if (d3d_->CreateDevice(static_cast<UINT>(adapter), deviceType_, window, behaviour, &presentParameters_,
-                           &device_) != D3D_OK)
+                           &device_) != D3D_OK) {
       device_ = nullptr;
-    if (engine) engine->boxFunctor("Vel_DX8_DirectGraphicsChannel::SetFullScreenDeviceMode: Out of video memory");
+      if (engine) engine->boxFunctor("Vel_DX8_DirectGraphicsChannel::SetFullScreenDeviceMode: Out of video memory");
+    }
   }
+  if (device_) KeepWorkingSize();
   SetDeviceStates();
 }
 
@@ -322,6 +340,16 @@ void Vel_DX8_DirectGraphicsChannel::SetBackBufferSize(int width, int height) {
   if (backBufferWidth_ >= width && backBufferHeight_ >= height) return;
   if (backBufferWidth_ < width) backBufferWidth_ = width;
   if (backBufferHeight_ < height) backBufferHeight_ = height;
+  ResetDevice();
+  if (device_ || (backBufferWidth_ == workingWidth_ && backBufferHeight_ == workingHeight_)) return;
+  // A size the adapter cannot make would fail every later restore too and
+  // leave the engine without a device for good: the size goes back to the
+  // last one a device was made with, and the refusal is reported once.
+  if (engine)
+    engine->errorFunctor(
+        "Vel_DX8_DirectGraphicsChannel::SetBackBufferSize: No device at this size, the last size that worked is kept");
+  backBufferWidth_ = workingWidth_;
+  backBufferHeight_ = workingHeight_;
   ResetDevice();
 }
 

@@ -108,6 +108,9 @@ class Vel_DX8_DirectGraphicsChannel : public Orn_Channel {
   // The last projection given by its four values had no finite matrix: the
   // previous one stays in force, and it is reported once.
   bool projectionRefused_;
+  // The back-buffer size of the last device that was made or reset.
+  int32_t workingWidth_;
+  int32_t workingHeight_;
 
  private:
   // The device user linked into child entry i, when the entry holds one that
@@ -119,6 +122,8 @@ class Vel_DX8_DirectGraphicsChannel : public Orn_Channel {
   D3DFORMAT ChooseDepthFormat(UINT adapter, D3DFORMAT displayFormat);
   // Hardware, mixed or software vertex processing, from the adapter's caps.
   DWORD ChooseVertexProcessing();
+  // Notes the stored back-buffer size as one a device was made with.
+  void KeepWorkingSize();
   void ReleaseDevice();
   void ReleaseDirect3D();
   void ReportCreateFailure(HRESULT result);

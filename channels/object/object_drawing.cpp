@@ -88,6 +88,10 @@ void Vel_DX8_ObjectChannel::CalculateCulling() {
       Extend(objectBoxMin_, objectBoxMax_, lo, hi);
     }
   }
+  // The world box follows at once: culling switched on in the middle of a
+  // frame tests the object where it is now, not where an earlier frame left
+  // the box.
+  DoTransFormMinMax(objectMatrix_);
 }
 
 bool Vel_DX8_ObjectChannel::GetIfObjectIsVisible() {
@@ -123,8 +127,29 @@ void Vel_DX8_ObjectChannel::DrawSurfaces() { DrawPass(false); }
 
 void Vel_DX8_ObjectChannel::DrawTransparentSurfaces() { DrawPass(true); }
 
+bool Vel_DX8_ObjectChannel::NeedsTransparentPass() {
+  return hasTransparent_ || transparentFrame_ != CurrentTreeCount() || opaqueLinks_ != Orn_Channel::LinkChangeCount() ||
+         opaqueTransparency_ != Vel_DX8_SurfaceChannel::TransparencyChangeCount();
+}
+
+int Vel_DX8_ObjectChannel::LeaveTransparentPass(int wanted, bool apply) {
+  const D3DXMATRIX m = GetObjectMatrix();
+  IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
+  if (!device || !vel::AllFinite(m)) return 0;
+  if (apply && (wanted & kWorldTransform)) device->SetTransform(D3DTS_WORLD, &m);
+  if (useFullObjectCulling_ && !directGraphics_->CheckAABBVisible(worldBoxMin_, worldBoxMax_)) return kWorldTransform;
+  Vel_DX8_SurfaceChannel* last = nullptr;
+  for (int i = GetChildCount() - 1; i >= kFirstSurface && !last; --i)
+    last = vel::ChildAs<Vel_DX8_SurfaceChannel>(this, i, vel::kSurfaceType);
+  if (!last) return kWorldTransform;
+  if (apply && (wanted & kDepthStates)) {
+    directGraphics_->SetRenderState(D3DRS_ZENABLE, last->GetCheckDepthBuffer() ? 1 : 0);
+    directGraphics_->SetRenderState(D3DRS_ZWRITEENABLE, last->GetWriteDepthBuffer() ? 1 : 0);
+  }
+  return kWorldTransform | kDepthStates;
+}
+
 void Vel_DX8_ObjectChannel::DrawPass(bool transparent) {
-  if (transparent && !NeedsTransparentPass()) return;
   const D3DXMATRIX m = GetObjectMatrix();
   IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
   // An object whose matrix is not finite has no place to be drawn at.
@@ -134,6 +159,8 @@ void Vel_DX8_ObjectChannel::DrawPass(bool transparent) {
   if (!transparent) {
     transparentFrame_ = CurrentTreeCount();
     hasTransparent_ = false;
+    opaqueLinks_ = Orn_Channel::LinkChangeCount();
+    opaqueTransparency_ = Vel_DX8_SurfaceChannel::TransparencyChangeCount();
   }
   const Links* links = CurrentLinks();
   const int entries = links ? links->surfaceEntries : GetChildCount() - kFirstSurface;

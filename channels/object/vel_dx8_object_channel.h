@@ -10,6 +10,8 @@
 #include "orn_channel.h"
 #include "vel_child_access.h"
 
+#include <cstdint>
+
 #include <d3dx8/d3dx8math.h>
 
 class Vel_DX8_DirectGraphicsChannel;
@@ -32,9 +34,18 @@ class Vel_DX8_ObjectChannel : public Orn_Channel {
     if (!links_.stamp.Fresh(this)) return;
     for (int i = 0; i < links_.prefetchCount; ++i) vel::PrefetchChannel(links_.prefetch[i], links_.prefetchSize[i]);
   }
-  // False when this frame's opaque pass found no transparent surface, so
-  // that the transparent pass has nothing to draw.
-  bool NeedsTransparentPass() { return hasTransparent_ || transparentFrame_ != CurrentTreeCount(); }
+  // False when this frame's opaque pass found no transparent surface and
+  // since then no surface turned transparent and no link changed, so that
+  // the transparent pass has nothing to draw.
+  bool NeedsTransparentPass();
+  // What DrawTransparentSurfaces leaves on the device, for a caller that
+  // passes over objects with nothing to draw: answers which of the states
+  // below the pass sets for this object now, and sets those of them that are
+  // `wanted` when `apply` is true. The world transform is set whenever
+  // there is a device and a finite matrix; the depth states of the last
+  // surface when the object is not culled and has a surface.
+  enum PassStates { kWorldTransform = 1, kDepthStates = 2 };
+  int LeaveTransparentPass(int wanted, bool apply);
   virtual void DrawSurfaces();
   virtual void DrawTransparentSurfaces();
   // The object matrix, brought up to date on the first call of a frame.
@@ -92,10 +103,11 @@ class Vel_DX8_ObjectChannel : public Orn_Channel {
   const Links* CurrentLinks();
   Links links_;
 
-  // What the opaque pass saw: in which frame (tree count) it ran, and
-  // whether any surface is transparent. The transparent pass of that frame
-  // skips an object without one; a transparent pass without an opaque pass
-  // in its frame looks at every surface.
+  // What the opaque pass saw: in which frame (tree count) it ran, whether
+  // any surface was transparent, and the link and transparency counts when
+  // it began.
   int transparentFrame_ = -1;
   bool hasTransparent_ = false;
+  uint64_t opaqueLinks_ = 0;
+  uint64_t opaqueTransparency_ = 0;
 };

@@ -43,6 +43,11 @@ void Vel_DX8_Texture::ClearTexture(int stage) {
 }
 
 void Vel_DX8_Texture::CheckAplhaRefresh() {
+  Orn_Channel* linked = GetChild(kAlphaSlot);
+  if (linked != alphaChildSeen_) {
+    alphaChildSeen_ = linked;
+    alphaRefresh_ = true;
+  }
   Vel_DX8_Texture* alpha =
       alphaRefresh_ ? vel::ChildAs<Vel_DX8_Texture>(this, kAlphaSlot, vel::kTextureType) : nullptr;
   if (alpha) {
@@ -50,7 +55,7 @@ void Vel_DX8_Texture::CheckAplhaRefresh() {
       // Made again with an alpha channel and a single level.
       hasAlpha_ = true;
       mipLevels_ = 1;
-      bytesFailed_ = false;
+      TryAgainNow();
       RestoreTexture();
     }
     if (!AddAplhaTexture(alpha) && engine) engine->errorFunctor("Error applying alpha to texture : ", GetChannelName());

@@ -67,9 +67,17 @@ bool Vel_DX8_Texture::LoadTextureFromMemory(const char* bytes, int size) {
   HRESULT result = CreateFromBytes(device, bytes, size, format, pool);
   if (result == D3D_OK) {
     lastOutcome_ = LoadOutcome::kMade;
+    reportedShortage_ = D3D_OK;
     return true;
   }
-  lastOutcome_ = LoadOutcome::kFailed;
+  if (result == E_OUTOFMEMORY || result == D3DERR_OUTOFVIDEOMEMORY) {
+    lastOutcome_ = LoadOutcome::kShortOfMemory;
+    // Retried once a second until memory is found: reported at the first try.
+    if (result == reportedShortage_) return false;
+    reportedShortage_ = result;
+  } else {
+    lastOutcome_ = LoadOutcome::kFailed;
+  }
   switch (result) {
     case E_OUTOFMEMORY: error("E_OUTOFMEMORY"); break;
     case D3DERR_OUTOFVIDEOMEMORY: error("D3DERR_OUTOFVIDEOMEMORY"); break;
@@ -91,22 +99,27 @@ bool Vel_DX8_Texture::KeepBytes(const char* bytes, int size) {
     if (engine) engine->errorFunctor("Vel_DX8_Texture: not enough memory for the image of", GetChannelName());
     return false;
   }
-  bytesFailed_ = false;
+  TryAgainNow();
   return true;
 }
 
 bool Vel_DX8_Texture::MakeFromKeptBytes() {
-  if (LoadTextureFromMemory(GetTextureBuffer(), GetBufferSize())) return true;
+  if (LoadTextureFromMemory(GetTextureBuffer(), GetBufferSize())) {
+    shortOfMemoryAt_ = 0;
+    return true;
+  }
   if (lastOutcome_ == LoadOutcome::kFailed) bytesFailed_ = true;
+  if (lastOutcome_ == LoadOutcome::kShortOfMemory) shortOfMemoryAt_ = retryClock() | 1;
   return false;
 }
 
 void Vel_DX8_Texture::RestoreTexture() {
   if (imageBytes_.empty()) return;
-  // Without a device there is nothing to make yet, and bytes that failed are
-  // not tried again until they or the device change: either way the next
-  // bind draws untextured without a message.
-  if (bytesFailed_ || !directGraphics_ || !directGraphics_->GetDirect3dDevice()) return;
+  // Without a device there is nothing to make yet, bytes that failed are
+  // not tried again until they or the device change, and memory that was
+  // short is asked for again only once a second: meanwhile the bind draws
+  // untextured without a message.
+  if (bytesFailed_ || WaitingForMemory() || !directGraphics_ || !directGraphics_->GetDirect3dDevice()) return;
   if (MakeFromKeptBytes()) alphaRefresh_ = true;
   if (isNormalMap_) CreateNormalMap();
 }

@@ -7,6 +7,7 @@
 #include "vel_child_slots.h"
 #include "vel_chunk_records.h"
 #include "vel_type_guids.h"
+#include "win32/thread.h"
 
 #include <new>
 
@@ -36,7 +37,8 @@ Vel_DX8_Texture::Vel_DX8_Texture()
       useCompression_(false),
       groupBufferStamp_(0),
       lastOutcome_(LoadOutcome::kMade),
-      bytesFailed_(false) {
+      bytesFailed_(false),
+      retryClock(GetTickCount) {
   SetChannelName("DX8 Texture");
   SetChildCreationCount(3);
   vel::DeclareSlot(this, kAlphaSlot, vel::kTextureType, "DX8 Texture", "Alpha Texture");
@@ -74,7 +76,7 @@ void Vel_DX8_Texture::Release() {
 
 void Vel_DX8_Texture::InvalidateDeviceObjects() {
   // Bytes that failed on the old device are tried again on the new one.
-  bytesFailed_ = false;
+  TryAgainNow();
   if (!texture_) return;
   texture_->Release();
   texture_ = nullptr;
@@ -89,33 +91,33 @@ void Vel_DX8_Texture::InvalidateDeviceObjects() {
 
 void Vel_DX8_Texture::SetMipMapLevels(int levels) {
   mipLevels_ = levels;
-  bytesFailed_ = false;
+  TryAgainNow();
 }
 int Vel_DX8_Texture::GetMipMapLevels() { return mipLevels_; }
 void Vel_DX8_Texture::SetDesiredHeight(int height) {
   desiredHeight_ = height;
-  bytesFailed_ = false;
+  TryAgainNow();
 }
 void Vel_DX8_Texture::SetDesiredWidth(int width) {
   desiredWidth_ = width;
-  bytesFailed_ = false;
+  TryAgainNow();
 }
 int Vel_DX8_Texture::GetDesiredHeight() { return desiredHeight_; }
 int Vel_DX8_Texture::GetDesiredWidth() { return desiredWidth_; }
 void Vel_DX8_Texture::SetForceARGB(bool on) {
   forceARGB_ = on;
-  bytesFailed_ = false;
+  TryAgainNow();
 }
 void Vel_DX8_Texture::SetIsNormalMap(bool on) {
   isNormalMap_ = on;
-  bytesFailed_ = false;
+  TryAgainNow();
 }
 bool Vel_DX8_Texture::GetIsNormalMap() { return isNormalMap_; }
 void Vel_DX8_Texture::SetNormalMapType(int type) { normalMapType_ = type; }
 int Vel_DX8_Texture::GetNormalMapType() { return normalMapType_; }
 void Vel_DX8_Texture::SetUseTextureCompression(bool on) {
   useCompression_ = on;
-  bytesFailed_ = false;
+  TryAgainNow();
 }
 bool Vel_DX8_Texture::GetUseTextureCompression() { return useCompression_; }
 bool Vel_DX8_Texture::GetIfValidTexture() { return texture_ != nullptr; }
@@ -199,7 +201,7 @@ bool Vel_DX8_Texture::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group
   ReadImageChunks(loader);
   vel::ReadRecordChunk(loader, "TENT", &normalMapType_, 4, this, kCorruptChunk);
   if (vel::ReadRecordChunk(loader, "TECM", &flag, 1, this, kCorruptChunk)) useCompression_ = flag != 0;
-  bytesFailed_ = false;
+  TryAgainNow();
   RestoreTexture();
   if (texture_) Register();
   SetTimeStamp();

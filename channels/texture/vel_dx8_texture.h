@@ -105,7 +105,12 @@ class Vel_DX8_Texture : public Vel_DX8_D3DDeviceUse {
 
  protected:
   // How the last LoadTextureFromMemory ended.
-  enum class LoadOutcome { kMade, kNoDevice, kDeviceLost, kFailed };
+  // kShortOfMemory: the driver had no memory for it (E_OUTOFMEMORY,
+  // D3DERR_OUTOFVIDEOMEMORY), which may pass.
+  enum class LoadOutcome { kMade, kNoDevice, kDeviceLost, kShortOfMemory, kFailed };
+  // A texture that failed for want of memory is tried again at most this
+  // often.
+  static constexpr DWORD kMemoryRetryMs = 1000;
 
   // A texture made outside the creation handshake for the same engine.
   Vel_DX8_Texture* MakeHelperTexture();
@@ -114,8 +119,19 @@ class Vel_DX8_Texture : public Vel_DX8_D3DDeviceUse {
   // Replaces the kept image bytes; false (old bytes kept) when memory is short.
   bool KeepBytes(const char* bytes, int size);
   // Makes the texture from the kept bytes, marking them failed when they do
-  // not make one on a working device.
+  // not make one on a working device, or timing the next try when memory
+  // was short.
   bool MakeFromKeptBytes();
+  // Something that decides how the texture is made changed: bytes that
+  // failed are tried at the next bind.
+  void TryAgainNow() {
+    bytesFailed_ = false;
+    shortOfMemoryAt_ = 0;
+  }
+  // A try that found memory short was made less than kMemoryRetryMs ago.
+  bool WaitingForMemory() const {
+    return shortOfMemoryAt_ != 0 && static_cast<DWORD>(retryClock() - shortOfMemoryAt_) < kMemoryRetryMs;
+  }
   // Takes the group-buffer child's bytes when they changed.
   void CheckGroupBuffer();
   // Makes a texture of the desired size and levels from image-file bytes
@@ -145,4 +161,15 @@ class Vel_DX8_Texture : public Vel_DX8_D3DDeviceUse {
   // The kept image bytes failed to make a texture on a working device: they
   // are not tried again until they, or the device, change.
   bool bytesFailed_;
+  // When the last try found memory short (the clock's time with the low bit
+  // set; 0 none), and the code reported for it, so that the retries that
+  // follow are not reported again until a texture is made.
+  DWORD shortOfMemoryAt_ = 0;
+  HRESULT reportedShortage_ = D3D_OK;
+  // The alpha child the last bind found: a link made past SetChild (the
+  // channel base's, which the group loader and the link editor use) is
+  // noticed by the change.
+  Orn_Channel* alphaChildSeen_ = nullptr;
+  // The clock the retries are timed by, in milliseconds (GetTickCount).
+  DWORD (*retryClock)();
 };

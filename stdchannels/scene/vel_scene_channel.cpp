@@ -5,6 +5,7 @@
 #include "file_loader.h"
 #include "file_saver.h"
 #include "object/vel_dx8_object_channel.h"
+#include "surface/vel_dx8_surface_channel.h"
 #include "vel_child_access.h"
 #include "vel_child_slots.h"
 #include "vel_chunk_records.h"
@@ -52,6 +53,7 @@ void Vel_SceneChannel::CallChannel() {
 
 void Vel_SceneChannel::DrawChildren() {
   const uint64_t links = Orn_Channel::LinkChangeCount();
+  const uint64_t transparency = Vel_DX8_SurfaceChannel::TransparencyChangeCount();
   transparentChildren_.clear();
   int i = 0;
   if (CurrentChildren()) {
@@ -71,16 +73,32 @@ void Vel_SceneChannel::DrawChildren() {
     DrawChild(i, child, vel::As<Vel_DX8_ObjectChannel>(child, vel::kObjectType));
   }
   // The transparent pass visits only the objects the opaque pass found
-  // with something transparent, unless a link changed in between.
-  if (links == Orn_Channel::LinkChangeCount()) {
+  // with something transparent, unless a link changed or a surface turned
+  // transparent or opaque in between; the objects passed over then leave
+  // on the device what their pass would have left.
+  if (links == Orn_Channel::LinkChangeCount() &&
+      transparency == Vel_DX8_SurfaceChannel::TransparencyChangeCount()) {
     for (int t : transparentChildren_)
       if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, t, vel::kObjectType))
         object->DrawTransparentSurfaces();
+    LeaveTransparentPass();
     return;
   }
   for (int t = 0; t < GetChildCount(); ++t)
     if (auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, t, vel::kObjectType))
       object->DrawTransparentSurfaces();
+}
+
+void Vel_SceneChannel::LeaveTransparentPass() {
+  // Each state is left by the last object whose pass sets it: from the end
+  // back to that object, an object that was drawn set it already, one that
+  // was passed over sets it now. The walk ends once both are found, mostly
+  // at the last object.
+  int wanted = Vel_DX8_ObjectChannel::kWorldTransform | Vel_DX8_ObjectChannel::kDepthStates;
+  for (int i = GetChildCount() - 1; i >= 0 && wanted; --i) {
+    auto* object = vel::ChildAs<Vel_DX8_ObjectChannel>(this, i, vel::kObjectType);
+    if (object) wanted &= ~object->LeaveTransparentPass(wanted, !object->NeedsTransparentPass());
+  }
 }
 
 void Vel_SceneChannel::DrawChild(int i, Orn_Channel* child, Vel_DX8_ObjectChannel* object) {

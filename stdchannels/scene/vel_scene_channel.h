@@ -38,6 +38,10 @@ class Vel_SceneChannel : public Orn_Channel {
   // The children in link order, 3D objects with their opaque surfaces; then
   // the transparent surfaces of the 3D objects.
   void DrawChildren();
+  // After a transparent pass that passed over objects with nothing to draw:
+  // the world transform and the depth states as every object's pass would
+  // have left them.
+  void LeaveTransparentPass();
   // One child of the opaque pass, `object` when it is a 3D object.
   void DrawChild(int i, Orn_Channel* child, Vel_DX8_ObjectChannel* object);
   // The children, typed, brought up to date; false when they cannot be kept

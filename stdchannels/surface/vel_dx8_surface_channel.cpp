@@ -80,6 +80,7 @@ bool Vel_DX8_SurfaceChannel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup
                         &loaded.checkDepth})
     *flag = Flag(*flag != 0);
   std::fill(std::begin(loaded.reserved), std::end(loaded.reserved), 0);
+  if (loaded.transparent != settings_.transparent) ++transparencyChanges;
   settings_ = loaded;
   return true;
 }
@@ -216,7 +217,12 @@ void Vel_DX8_SurfaceChannel::SetAlphaRejectValue(DWORD value) { settings_.alphaR
 DWORD Vel_DX8_SurfaceChannel::GetAlphaRejectValue() { return settings_.alphaRejectValue; }
 void Vel_DX8_SurfaceChannel::SetAlphaRejectTest(bool on) { settings_.alphaRejectTest = Flag(on); }
 bool Vel_DX8_SurfaceChannel::GetAlphaRejectTest() { return settings_.alphaRejectTest; }
-void Vel_DX8_SurfaceChannel::SetTransparentSurface(bool on) { settings_.transparent = Flag(on); }
+void Vel_DX8_SurfaceChannel::SetTransparentSurface(bool on) {
+  if (Flag(on) != settings_.transparent) ++transparencyChanges;
+  settings_.transparent = Flag(on);
+}
+
+uint64_t Vel_DX8_SurfaceChannel::transparencyChanges = 1;
 bool Vel_DX8_SurfaceChannel::GetTransparentSurface() { return settings_.transparent; }
 void Vel_DX8_SurfaceChannel::SetVisible(bool on) { settings_.visible = Flag(on); }
 bool Vel_DX8_SurfaceChannel::GetVisible() { return settings_.visible; }

@@ -39,6 +39,10 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   virtual bool GetAlphaRejectTest();
   virtual void SetTransparentSurface(bool on);
   virtual bool GetTransparentSurface();
+  // A number that changes whenever any surface turns transparent or opaque:
+  // a drawer that noted which surfaces were transparent may trust the note
+  // while it stays the same.
+  static uint64_t TransparencyChangeCount() { return transparencyChanges; }
   virtual void SetVisible(bool on);
   virtual bool GetVisible();
   virtual void SetSourceBlend(DWORD value);
@@ -121,6 +125,8 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   static_assert(sizeof(Settings) == 312, "the saved settings are 312 bytes");
   Settings settings_;
   D3DXMATRIX worldMatrix_;
+
+  static uint64_t transparencyChanges;
 
  private:
   // The typed children, kept between link changes (see vel::LinkStamp).

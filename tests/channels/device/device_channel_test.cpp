@@ -147,6 +147,42 @@ TEST_F(DeviceChannelTest, BackBufferOnlyGrowsAndEachGrowthResets) {
   EXPECT_EQ(cull, static_cast<DWORD>(D3DCULL_CCW));
 }
 
+// A back buffer larger than the adapter can make: the one failed reset is
+// reported, the size goes back to the last one a device was made with, and
+// the engine keeps drawing without a retry or a message per frame.
+TEST_F(DeviceChannelTest, AnOversizedBackBufferFallsBackToTheLastSizeThatWorked) {
+  Vel_DX8_DirectGraphicsChannel* device = Device();
+  RecordingUser* user = Adopt<RecordingUser>("user", &log);
+  const char* kTried = "Tried to create a 3d device and failed";
+  const char* kKept =
+      "Vel_DX8_DirectGraphicsChannel::SetBackBufferSize: No device at this size, the last size that worked is kept";
+  device->SetBackBufferSize(96, 80);
+  ASSERT_EQ(BackBuffer().Width, 96u);
+  messages.Clear();
+
+  device->SetBackBufferSize(65536, 65536);
+  EXPECT_EQ(messages.Count(kTried), 1);
+  EXPECT_TRUE(messages.HasPart("65536"));
+  EXPECT_EQ(messages.Count(kKept), 1);
+  ASSERT_NE(device->GetDirect3dDevice(), nullptr);
+  EXPECT_EQ(device->GetBackBufferWidth(), 96);
+  EXPECT_EQ(device->GetBackBufferHeight(), 80);
+  EXPECT_EQ(BackBuffer().Width, 96u);
+  EXPECT_EQ(BackBuffer().Height, 80u);
+  EXPECT_TRUE(user->Use());
+
+  // Later frames find the device; nothing more is tried or written.
+  const size_t written = messages.messages.size();
+  Sleep(1100);
+  for (int i = 0; i < 5; ++i) EXPECT_NE(device->GetDirect3dDevice(), nullptr);
+  EXPECT_EQ(messages.messages.size(), written);
+
+  // The size still grows to what the adapter can make.
+  device->SetBackBufferSize(128, 80);
+  EXPECT_EQ(BackBuffer().Width, 128u);
+  EXPECT_EQ(messages.Count(kKept), 1);
+}
+
 TEST_F(DeviceChannelTest, MissingDeviceIsRetriedAtMostOncePerSecondWhileTheWindowIsActive) {
   Vel_DX8_DirectGraphicsChannel* device = Device();
   RecordingUser* user = Adopt<RecordingUser>("user", &log);
@@ -210,6 +246,19 @@ TEST_F(DeviceChannelTest, ModeSwitchDropsTheOldDeviceOnlyAfterItsUsers) {
   EXPECT_EQ(device->GetBackBufferWidth(), 640);
   EXPECT_EQ(device->GetBackBufferHeight(), 400);
   EXPECT_FALSE(device->SetDeviceStates());
+
+  // Only the first creation failing: the device made at 640 by 400 is there,
+  // and no box claims the memory ran out.
+  messages.Clear();
+  D3D8Debug_FailCreateDevice(D3DERR_OUTOFVIDEOMEMORY, 1);
+  device->SetFullScreenDeviceMode(mode, 0, false, false);
+  EXPECT_TRUE(messages.Has(kMessageBox,
+                           "Vel_DX8_DirectGraphicsChannel::SetFullScreenDeviceMode: Failed to create new device"));
+  EXPECT_FALSE(messages.HasPart("Out of video memory"));
+  ASSERT_NE(device->GetDirect3dDevice(), nullptr);
+  EXPECT_EQ(BackBuffer().Width, 640u);
+  EXPECT_EQ(BackBuffer().Height, 400u);
+  EXPECT_TRUE(device->SetDeviceStates());
 }
 
 // An installation answering `version`.

@@ -106,6 +106,22 @@ TEST_F(DeviceProjectionTest, ScreenPositionsAndBack) {
   EXPECT_NEAR(again.x, point.x, 1e-3f);
   EXPECT_NEAR(again.y, point.y, 1e-3f);
   EXPECT_NEAR(again.z, point.z, 1e-2f);
+
+  // A viewport whose depth range is one value: every depth in it is MinZ,
+  // the near plane. With the camera back at the origin the centre pixel
+  // lies on the axis at the near plane's 0.4, and a pixel a quarter of the
+  // width right of the centre at NDC x 0.5, i.e. x = 0.5 * 0.4 / _11.
+  d->SetTransform(D3DTS_VIEW, &identity);
+  device->SetViewPort(D3DVIEWPORT8{0, 0, 640, 480, 0.0f, 0.0f});
+  for (float depth : {0.0f, 0.5f}) {
+    D3DXVECTOR3 centre = device->TransformPositionTo3DSpace({330, 260, depth});
+    EXPECT_NEAR(centre.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(centre.y, 0.0f, 1e-5f);
+    EXPECT_NEAR(centre.z, 0.4f, 1e-4f);
+  }
+  D3DXVECTOR3 right = device->TransformPositionTo3DSpace({10 + 480, 260, 0});
+  EXPECT_NEAR(right.x, 0.5f * 0.4f / 1.8567229f, 1e-5f);
+  EXPECT_NEAR(right.y, 0.0f, 1e-5f);
 }
 
 }  // namespace

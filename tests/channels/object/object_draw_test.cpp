@@ -169,5 +169,42 @@ TEST_F(ObjectDrawTest, WithFullCullingABoxOutsideTheFrustumIsNotDrawn) {
   EXPECT_RGB_NEAR(At(image, 0.75f, 0.75f), 0, 0, 0, 1);
 }
 
+// Culling switched on between the two draws of one frame tests the object
+// where that frame placed it: its box, computed when culling comes on, is
+// carried to the object's current place at once.
+TEST_F(ObjectDrawTest, CullingSwitchedOnMidFrameTestsTheObjectWhereItIsNow) {
+  AddQuad(-0.25f, -0.25f, 0.25f, 0.25f, 0.5f, 0xFF00FF00);
+  D3DXMATRIX away;
+  D3DXMatrixTranslation(&away, 4, 1, 0);
+  Vel_MatrixChannel* placement = Place(0, away);
+  object->SetUseFullObjectCulling(true);
+  Image image = Draw(1);
+  for (uint32_t p : image.argb) ASSERT_EQ(p & 0x00FFFFFF, 0u);
+
+  // The next frame: culling off, the object moved to (0.5, -0.25), drawn
+  // once; then culling comes on and the same frame draws it again.
+  object->SetUseFullObjectCulling(false);
+  D3DXMATRIX here;
+  D3DXMatrixTranslation(&here, 0.5f, -0.25f, 0);
+  placement->SetMatrix(here);
+  IDirect3DDevice8* d = D3DDevice();
+  engine->ext->IncreaseTreeCount();
+  d->BeginScene();
+  object->DrawSurfaces();
+  object->SetUseFullObjectCulling(true);
+  d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  object->DrawSurfaces();
+  d->EndScene();
+  image = PresentAndCapture();
+  EXPECT_TRUE(object->GetIfObjectIsVisible());
+  EXPECT_RGB_NEAR(At(image, 0.5f, -0.25f), 0, 255, 0, 1);
+  EXPECT_RGB_NEAR(At(image, 0.7f, -0.05f), 0, 255, 0, 1);
+  EXPECT_RGB_NEAR(At(image, 0.0f, 0.0f), 0, 0, 0, 1);
+  D3DXVECTOR3 min, max;
+  object->GetBoundingBoxMinMax(&min, &max);
+  EXPECT_EQ(min, D3DXVECTOR3(0.25f, -0.5f, 0.5f));
+  EXPECT_EQ(max, D3DXVECTOR3(0.75f, 0.0f, 0.5f));
+}
+
 }  // namespace
 }  // namespace vel_test

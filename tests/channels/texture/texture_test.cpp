@@ -9,6 +9,8 @@
 #include "texture/vel_dx8_texture.h"
 #include "texturemanager/texture_manager_channel.h"
 
+#include <d3d8/d3d8debug.h>
+
 #include <cstring>
 #include <type_traits>
 
@@ -63,6 +65,30 @@ class TextureTest : public ChannelHarness {
     D3DDevice()->GetTexture(static_cast<DWORD>(stage), &bound);
     if (bound) bound->Release();
     return bound;
+  }
+
+  // Drawn over black with its alpha as the blend factor, a white texture
+  // shows its alpha as grey: the pixel at the centre of a screen-filling quad.
+  Rgba BlendedOverBlack(Texture* texture) {
+    IDirect3DDevice8* device = D3DDevice();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    texture->SetTexture(0);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    const float e = static_cast<float>(kWidth) - 0.5f;
+    struct Vertex {
+      float x, y, z, rhw, u, v;
+    } v[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0}, {e, -0.5f, 0.5f, 1, 1, 0}, {-0.5f, e, 0.5f, 1, 0, 1}, {e, e, 0.5f, 1, 1, 1}};
+    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof v[0]);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    return PresentAndCapture().At(kWidth / 2, kHeight / 2);
   }
 
   TextureManagerChannel* manager = nullptr;
@@ -190,6 +216,86 @@ TEST_F(TextureTest, AlphaTextureWritesItsBrightnessIntoTheAlpha) {
   ASSERT_TRUE(PlaceForeignChild(plain, Texture::kAlphaSlot, Create(vel::kFloatType)));
   plain->SetTexture(0);
   EXPECT_EQ(Texel(plain, 0, 0), 0xFF336699u);
+}
+
+// Relinking the alpha child the way the group loader and the link editor do
+// (through the channel base's SetChild, which the texture's own does not
+// see) is noticed at the next bind: the new child's brightness becomes the
+// alpha, and the drawn pixel shows it.
+TEST_F(TextureTest, AnAlphaChildRelinkedThroughTheChannelBaseIsAppliedAtTheNextBind) {
+  Texture* texture = NewTexture(Png(testimages::Texels(16, 0xFFFFFFFF)));
+  Texture* half = NewTexture(Png(testimages::Texels(16, 0xFF808080)));
+  Texture* quarter = NewTexture(Png(testimages::Texels(16, 0xFF404040)));
+  Orn_Channel* base = texture;
+  ASSERT_GE(base->SetChild(half, 0, Texture::kAlphaSlot), 0);
+  EXPECT_EQ(BlendedOverBlack(texture).r, 0x80);
+  EXPECT_EQ(Texel(texture, 2, 1), 0x80FFFFFFu);
+
+  ASSERT_GE(base->SetChild(quarter, 0, Texture::kAlphaSlot), 0);
+  ASSERT_EQ(texture->GetChild(Texture::kAlphaSlot), quarter);
+  EXPECT_EQ(BlendedOverBlack(texture).r, 0x40);
+  EXPECT_EQ(Texel(texture, 2, 1), 0x40FFFFFFu);
+  // Binding again without a change applies nothing more.
+  messages.Clear();
+  texture->SetTexture(0);
+  EXPECT_EQ(Texel(texture, 2, 1), 0x40FFFFFFu);
+  EXPECT_TRUE(messages.messages.empty());
+}
+
+// A texture on a clock the test sets.
+class ClockedTexture : public Vel_DX8_Texture {
+ public:
+  ClockedTexture() { retryClock = [] { return now; }; }
+  static inline DWORD now = 7001;
+  static constexpr DWORD kRetry = kMemoryRetryMs;
+};
+
+// A driver short of memory may have it a moment later: such a failure is
+// reported once and tried again once a second, while bytes that do not
+// decode are tried only when something changes.
+TEST_F(TextureTest, ATextureShortOfMemoryIsRetriedOnceASecond) {
+  auto* texture = Adopt<ClockedTexture>();
+  texture->SetMipMapLevels(1);
+  std::vector<char> png = Png(kImage);
+  messages.Clear();
+  D3D8Debug_FailCreateTexture(D3DERR_OUTOFVIDEOMEMORY, 0, 1);
+  EXPECT_FALSE(texture->LoadTextureFromMemoryAndCopyBuffer(png.data(), static_cast<int>(png.size())));
+  EXPECT_EQ(messages.Count("D3DERR_OUTOFVIDEOMEMORY"), 1);
+  // Within the second nothing is tried, though memory would be there now.
+  ClockedTexture::now += ClockedTexture::kRetry - 1;
+  for (int frame = 0; frame < 3; ++frame) texture->SetTexture(0);
+  EXPECT_FALSE(texture->GetIfValidTexture());
+  ClockedTexture::now += 1;
+  texture->SetTexture(0);
+  ASSERT_TRUE(texture->GetIfValidTexture());
+  EXPECT_EQ(Bound(0), texture->GetTexture());
+  EXPECT_EQ(Texel(texture, 3, 0), 0xFF00FF00u);
+
+  // Short for several seconds: one report, one try a second.
+  ASSERT_TRUE(Device()->ResetDevice());
+  messages.Clear();
+  D3D8Debug_FailCreateTexture(E_OUTOFMEMORY, 0, 3);
+  for (int second = 0; second < 3; ++second) {
+    texture->SetTexture(0);
+    texture->SetTexture(0);
+    EXPECT_FALSE(texture->GetIfValidTexture());
+    ClockedTexture::now += ClockedTexture::kRetry;
+  }
+  EXPECT_EQ(messages.Count("E_OUTOFMEMORY"), 1);
+  texture->SetTexture(0);
+  EXPECT_TRUE(texture->GetIfValidTexture());
+  D3D8Debug_FailCreateTexture(D3D_OK, 0, 0);
+
+  // Bytes that do not decode wait for a change, however long it takes.
+  std::vector<char> junk(64, 'x');
+  EXPECT_FALSE(texture->LoadTextureFromMemoryAndCopyBuffer(junk.data(), static_cast<int>(junk.size())));
+  const size_t reported = messages.messages.size();
+  for (int second = 0; second < 3; ++second) {
+    ClockedTexture::now += ClockedTexture::kRetry;
+    texture->SetTexture(0);
+  }
+  EXPECT_FALSE(texture->GetIfValidTexture());
+  EXPECT_EQ(messages.messages.size(), reported);
 }
 
 TEST_F(TextureTest, PublicTexturesComeAndGoInTheManager) {

@@ -3,6 +3,7 @@
 // objects, and a device lost in the middle of a run.
 #include "image_writers.h"
 #include "material/material_channel.h"
+#include "matrixvalue/vel_matrix_channel.h"
 #include "mesh_fixture.h"
 #include "object/vel_dx8_object_channel.h"
 #include "recording_user.h"
@@ -31,6 +32,14 @@ class UnlinkingChild : public Orn_Channel {
   void CallChannel() override { parent->RemoveChild(entry); }
   Orn_Channel* parent;
   int entry;
+};
+
+// A child that turns a surface transparent when it is called.
+class TurningChild : public Orn_Channel {
+ public:
+  explicit TurningChild(Vel_DX8_SurfaceChannel* surface) : surface(surface) {}
+  void CallChannel() override { surface->SetTransparentSurface(true); }
+  Vel_DX8_SurfaceChannel* surface;
 };
 
 class SceneChannelTest : public MeshTest {
@@ -126,6 +135,72 @@ TEST_F(SceneChannelTest, LinksChangedByAChildDuringTheFrameAreSeenAtOnce) {
   EXPECT_RGB_NEAR(At(image, 0.0f, -0.5f), 255, 0, 0, 0);
   EXPECT_RGB_NEAR(At(image, 0.0f, 0.5f), 0, 0, 255, 0);
   EXPECT_EQ(scene->GetChild(2), nullptr);
+}
+
+// A surface turned transparent by a child after its object's opaque pass is
+// drawn in the same frame's transparent pass, as if every object's pass had
+// run. Added to itself (source and destination factor one) it shows twice
+// its colour where it was drawn in both passes, once where only in one.
+TEST_F(SceneChannelTest, ASurfaceTurnedTransparentDuringTheFrameIsDrawnInItsTransparentPass) {
+  FlatSetup();
+  Vel_DX8_ObjectChannel* first = NewObject();
+  Vel_DX8_SurfaceChannel* turning = AddQuad(first, 0.2f, 0.1f, 0.8f, 0.7f, 0.5f, 0xFF600000);
+  turning->SetCheckDepthBuffer(false);
+  turning->SetSourceBlend(D3DBLEND_ONE);
+  turning->SetDestBlend(D3DBLEND_ONE);
+  ASSERT_TRUE(Link(scene, Adopt<TurningChild>(turning), Vel_SceneChannel::kChildrenSlot));
+  Vel_DX8_ObjectChannel* second = NewObject();
+  AddQuad(second, -0.8f, -0.6f, -0.2f, 0.0f, 0.5f, 0xFFFFFFFF);
+
+  Frame(scene);
+  Image image = Capture();
+  EXPECT_RGB_NEAR(At(image, 0.5f, 0.4f), 2 * 0x60, 0, 0, 1);
+  EXPECT_RGB_NEAR(At(image, -0.5f, -0.3f), 255, 255, 255, 0);
+  // Transparent from the start, it is drawn by the second pass alone.
+  Frame(scene);
+  EXPECT_RGB_NEAR(At(Capture(), 0.5f, 0.4f), 0x60, 0, 0, 1);
+}
+
+// The transparent pass passes over objects without anything transparent and
+// still leaves the device as every object's pass would: the world transform
+// of the last object (culled, it still sets it) and the depth states of the
+// last surface of the last object not culled.
+TEST_F(SceneChannelTest, TheTransparentPassLeavesTheStatesOfEveryObjectsPass) {
+  FlatSetup();
+  Vel_DX8_ObjectChannel* glass = NewObject();
+  Vel_DX8_SurfaceChannel* pane = AddQuad(glass, -0.9f, -0.9f, 0.9f, 0.9f, 0.3f, 0x8000FF00);
+  pane->SetTransparentSurface(true);
+  Vel_DX8_ObjectChannel* flat = NewObject();
+  AddQuad(flat, -0.5f, 0.2f, 0.5f, 0.6f, 0.6f, 0xFF0000FF);
+  Vel_DX8_SurfaceChannel* overlay = AddQuad(flat, 0.1f, -0.6f, 0.7f, -0.2f, 0.6f, 0xFFFF0000);
+  overlay->SetCheckDepthBuffer(false);
+  overlay->SetWriteDepthBuffer(false);
+  Vel_DX8_ObjectChannel* far = NewObject();
+  AddQuad(far, -0.25f, -0.25f, 0.25f, 0.25f, 0.5f, 0xFFFFFFFF);
+  D3DXMATRIX away;
+  D3DXMatrixTranslation(&away, 6, -2, 0.25f);
+  auto* placement = Create<Vel_MatrixChannel>(vel::kMatrixType);
+  placement->SetMatrix(away);
+  ASSERT_TRUE(Link(far, placement, 0));
+  far->SetUseFullObjectCulling(true);
+
+  for (int frame = 0; frame < 2; ++frame) {
+    Frame(scene);
+    IDirect3DDevice8* d = D3DDevice();
+    DWORD z = 1, zWrite = 1;
+    d->GetRenderState(D3DRS_ZENABLE, &z);
+    d->GetRenderState(D3DRS_ZWRITEENABLE, &zWrite);
+    EXPECT_EQ(z, 0u);
+    EXPECT_EQ(zWrite, 0u);
+    D3DXMATRIX world;
+    d->GetTransform(D3DTS_WORLD, &world);
+    EXPECT_EQ(world, away);
+    // The pane is still blended over the opaque quads.
+    const float a = 0x80 / 255.0f;
+    Image image = Capture();
+    EXPECT_RGB_NEAR(At(image, 0.4f, -0.4f), Byte(1 - a), Byte(a), 0, 2);
+    EXPECT_RGB_NEAR(At(image, 0.0f, 0.4f), 0, Byte(a), Byte(1 - a), 2);
+  }
 }
 
 TEST_F(SceneChannelTest, LostDeviceIsResetAndTheNextFrameEqualsTheOneBefore) {
