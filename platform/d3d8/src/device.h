@@ -301,6 +301,9 @@ class Device final : public IDirect3DDevice8 {
   DWORD keyStageStates_[kStageCount][kStageStateCount] = {};
   TextureKind keyTextureKinds_[kStageCount] = {};
   int stageKeyDifferences_ = 0;
+  // One bit per stage: its texture matrix is the identity (programs leave
+  // the product out then).
+  uint8_t textureMatrixIdentity_ = 0xFF;
   FfpProgram* program_ = nullptr;
   DWORD keyFvf_ = 0;
   bool keyPoints_ = false;

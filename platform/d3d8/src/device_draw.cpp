@@ -452,9 +452,10 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
-  if (!vb || stride == 0 || FvfStride(fvf) == 0 || FvfStride(fvf) > stride) return D3DERR_INVALIDCALL;
+  const UINT fvfStride = FvfStride(fvf);
+  if (!vb || stride == 0 || fvfStride == 0 || fvfStride > stride) return D3DERR_INVALIDCALL;
   const UINT count = VertexCountOf(type, primitiveCount);
-  if ((static_cast<uint64_t>(startVertex) + count) * stride > vb->storage().size() + (stride - FvfStride(fvf)))
+  if ((static_cast<uint64_t>(startVertex) + count) * stride > vb->storage().size() + (stride - fvfStride))
     return D3DERR_INVALIDCALL;
   if (!PrepareDraw(fvf, type)) return D3DERR_DRIVERINTERNALERROR;
   SetVertexLayout(vb->storage().glBuffer(), stride, fvf, 0);
@@ -471,14 +472,14 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
-  if (!ib || (!vs && (!vb || stride == 0 || FvfStride(fvf) == 0 || FvfStride(fvf) > stride)))
-    return D3DERR_INVALIDCALL;
+  const UINT fvfStride = vs ? 0 : FvfStride(fvf);
+  if (!ib || (!vs && (!vb || stride == 0 || fvfStride == 0 || fvfStride > stride))) return D3DERR_INVALIDCALL;
   const UINT count = VertexCountOf(type, primitiveCount);
   const UINT indexSize = ib->indexSize();
   if ((static_cast<uint64_t>(startIndex) + count) * indexSize > ib->storage().size()) return D3DERR_INVALIDCALL;
   const uint64_t lastVertex = static_cast<uint64_t>(state_.baseVertexIndex) + minIndex + numVertices;
   if (numVertices == 0) return D3DERR_INVALIDCALL;
-  if (vs ? !StreamsHold(*vs, lastVertex, false) : lastVertex * stride > vb->storage().size() + (stride - FvfStride(fvf)))
+  if (vs ? !StreamsHold(*vs, lastVertex, false) : lastVertex * stride > vb->storage().size() + (stride - fvfStride))
     return D3DERR_INVALIDCALL;
   if (!PrepareDraw(fvf, type)) return D3DERR_DRIVERINTERNALERROR;
   if (vs)

@@ -38,6 +38,8 @@ void KeepFragmentSide(FfpKey* k, const DWORD* renderStates) {
     out.stages[s].coordGen = 0;
     out.stages[s].transformCount = 0;
     out.stages[s].wrap = 0;
+    out.stages[s].identityTransform = 0;
+    out.stages[s].twoCoords = 0;  // the vertex shader writes all four
   }
   *k = out;
 }

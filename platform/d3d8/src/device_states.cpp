@@ -179,7 +179,15 @@ void Device::MarkTransform(int slot) {
     BumpGroup(kGroupLights);  // lights are handed to the shaders in camera space
   }
   if (slot == kProjectionSlot) dirty_ |= kDirtyKey;  // table fog measures w only in perspective
-  if (slot >= kTextureSlot0) BumpGroup(kGroupTexMatrix);
+  if (slot >= kTextureSlot0) {
+    BumpGroup(kGroupTexMatrix);
+    const uint8_t bit = static_cast<uint8_t>(1u << (slot - kTextureSlot0));
+    const uint8_t identity = IsIdentity(state_.transforms[slot]) ? bit : 0;
+    if ((textureMatrixIdentity_ & bit) != identity) {
+      textureMatrixIdentity_ = static_cast<uint8_t>((textureMatrixIdentity_ & ~bit) | identity);
+      dirty_ |= kDirtyKey;
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------

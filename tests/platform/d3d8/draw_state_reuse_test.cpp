@@ -186,5 +186,67 @@ TEST_F(DrawStateReuseTest, AChangeAmongStatesPutBackIsSeen) {
   t->Release();
 }
 
+// Two-component coordinates with a texture transform are (u, v, 1, 0)
+// times the stage's matrix, so a translation sits in its third row. A 2x2
+// texture drawn over the whole target with point sampling: the top-left
+// quarter shows texel (0, 0) at u, v = 0.25.
+TEST_F(DrawStateReuseTest, TheTextureMatrixOfEachDrawIsApplied) {
+  ASSERT_TRUE(CreateDevice());
+  IDirect3DTexture8* t = MakeColorTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
+  device_->SetTexture(0, t);
+  device_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+  device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+  device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  SetProjection(Identity());
+  SetView(Identity());
+  SetWorld(Identity());
+  auto draw = [&] {
+    PosTex v[4] = {{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}};
+    Clear(0xFF000000);
+    DrawQuadUP(D3DFVF_XYZ | D3DFVF_TEX1, v, sizeof v[0]);
+  };
+  auto expect = [&](int x, int y, int r, int g, int b) { EXPECT_NEAR_RGB(Pixel(x, y), r, g, b, 0); };
+  const D3DMATRIX identity = Identity();
+
+  device_->SetTransform(D3DTS_TEXTURE0, &identity);
+  draw();
+  expect(16, 16, 255, 0, 0);
+  expect(48, 16, 0, 255, 0);
+  expect(16, 48, 0, 0, 255);
+
+  // Half a texture to the right: u 0.75 in the left half, 1.25 (wrapped to
+  // 0.25) in the right.
+  D3DMATRIX shift = Identity();
+  shift._31 = 0.5f;
+  device_->SetTransform(D3DTS_TEXTURE0, &shift);
+  draw();
+  expect(16, 16, 0, 255, 0);
+  expect(48, 16, 255, 0, 0);
+
+  device_->SetTransform(D3DTS_TEXTURE0, &identity);
+  draw();
+  expect(16, 16, 255, 0, 0);
+
+  // The same shift down, from a state block: v 0.75 in the top half.
+  D3DMATRIX down = Identity();
+  down._32 = 0.5f;
+  DWORD block = 0;
+  ASSERT_EQ(device_->BeginStateBlock(), D3D_OK);
+  device_->SetTransform(D3DTS_TEXTURE0, &down);
+  ASSERT_EQ(device_->EndStateBlock(&block), D3D_OK);
+  ASSERT_EQ(device_->ApplyStateBlock(block), D3D_OK);
+  draw();
+  expect(16, 16, 0, 0, 255);
+  expect(48, 16, 255, 255, 255);
+  device_->DeleteStateBlock(block);
+  device_->SetTexture(0, nullptr);
+  t->Release();
+}
+
 }  // namespace
 }  // namespace d3d8test
