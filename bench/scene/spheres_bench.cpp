@@ -3,6 +3,12 @@
 // 640 by 480, each its own 3D object. Measurements alternate between the
 // two programs; the per-frame medians and 10th percentiles give the ratio.
 //   spheres_bench [rounds] [seconds per measurement]
+// or
+//   spheres_bench frames N
+// which draws N frames with each program, untimed, for counting
+// instructions (valgrind --tool=callgrind with --toggle-collect= on
+// CountEngineSphereFrames and CountPlainSphereFrames, after a warm frame
+// each).
 #include "engine_scene.h"
 #include "gl_scene.h"
 #include "paired_workloads.h"
@@ -12,9 +18,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+// The untimed frames counted by instruction-counting tools.
+__attribute__((noinline)) void CountEngineSphereFrames(scenebench::EngineScene* engine, int frames) {
+  for (int i = 0; i < frames; ++i) engine->SpheresFrame();
+}
+__attribute__((noinline)) void CountPlainSphereFrames(scenebench::GlScene* gl, int frames) {
+  for (int i = 0; i < frames; ++i) gl->SpheresFrame();
+}
+
 int main(int argc, char** argv) {
+  const bool counting = argc > 2 && std::string(argv[1]) == "frames";
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   const double seconds = argc > 2 ? std::max(0.1, std::atof(argv[2])) : 1.5;
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -32,6 +48,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   gl.SpheresFrame();
+  if (counting) {
+    const int frames = std::max(1, std::atoi(argv[2]));
+    CountEngineSphereFrames(&engine, frames);
+    CountPlainSphereFrames(&gl, frames);
+    std::printf("%d frames of the spheres drawn by each program\n", frames);
+    gl.Shutdown();
+    engine.Shutdown();
+    return 0;
+  }
   std::printf("triangles a frame: engine %.0f, plain OpenGL %d\n", engine.TrianglesPerFrame(scenebench::Work::kSpheres),
               gl.FieldTriangles());
   std::vector<scenebench::PairedWorkload> work;

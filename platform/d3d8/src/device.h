@@ -226,6 +226,14 @@ class Device final : public IDirect3DDevice8 {
     size_t offset = 0;
   };
   bool PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type);
+  // FvfStride of the vertex format drawn last, kept.
+  UINT StrideOf(DWORD fvf) {
+    if (fvf != strideFvf_) {
+      strideFvf_ = fvf;
+      fvfStride_ = FvfStride(fvf);
+    }
+    return fvfStride_;
+  }
   void BindFramebuffer();
   void ApplyViewport();
   void ApplyRasterState();
@@ -286,6 +294,8 @@ class Device final : public IDirect3DDevice8 {
   bool attachedStencil_ = false;
   VertexLayout layout_;
   bool layoutValid_ = false;
+  DWORD strideFvf_ = 0;  // FvfStride(0) is 0
+  UINT fvfStride_ = 0;
 
   // Dirty tracking: which parts of the OpenGL state a draw must refresh.
   uint32_t dirty_ = ~0u;

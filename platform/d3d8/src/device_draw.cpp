@@ -452,7 +452,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
-  const UINT fvfStride = FvfStride(fvf);
+  const UINT fvfStride = StrideOf(fvf);
   if (!vb || stride == 0 || fvfStride == 0 || fvfStride > stride) return D3DERR_INVALIDCALL;
   const UINT count = VertexCountOf(type, primitiveCount);
   if ((static_cast<uint64_t>(startVertex) + count) * stride > vb->storage().size() + (stride - fvfStride))
@@ -472,7 +472,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
-  const UINT fvfStride = vs ? 0 : FvfStride(fvf);
+  const UINT fvfStride = vs ? 0 : StrideOf(fvf);
   if (!ib || (!vs && (!vb || stride == 0 || fvfStride == 0 || fvfStride > stride))) return D3DERR_INVALIDCALL;
   const UINT count = VertexCountOf(type, primitiveCount);
   const UINT indexSize = ib->indexSize();
