@@ -24,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -43,7 +44,20 @@ T* Make(EngineInterface* engine, Orn_ChannelGroup* group, const GUID& type) {
 
 }  // namespace
 
-bool EngineScene::Init() {
+// A field of objects over one mesh: where each stands, the camera and its
+// fog.
+struct EngineScene::Field {
+  const char* name;
+  demos::MeshData mesh;
+  int count;
+  D3DXMATRIX (*world)(int);
+  D3DXMATRIX view;
+  float fogStart, fogEnd;
+};
+
+bool EngineScene::Init(bool spheres) {
+  width_ = spheres ? kSphereWidth : kSize;
+  height_ = spheres ? kSphereHeight : kSize;
   const std::string registry = (std::filesystem::temp_directory_path() / "kelvane-bench-registry").string();
   setenv("KELVANE_REGISTRY", registry.c_str(), 1);
   WNDCLASSEXA c{};
@@ -52,7 +66,7 @@ bool EngineScene::Init() {
   c.hInstance = GetModuleHandleA(nullptr);
   c.lpszClassName = kWindowClass;
   RegisterClassExA(&c);
-  HWND window = CreateWindowExA(0, kWindowClass, "Kelvane scene benchmark", WS_POPUP, 0, 0, kSize, kSize, nullptr,
+  HWND window = CreateWindowExA(0, kWindowClass, "Kelvane scene benchmark", WS_POPUP, 0, 0, width_, height_, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!window) return false;
   ShowWindow(window, SW_SHOW);
@@ -66,33 +80,41 @@ bool EngineScene::Init() {
   engine_->ext->SetKelvaneRegKey("Software\\KelvaneBench");
   if (!engine_->ext->InitEngine(GetModuleHandleA(nullptr), kWindowClass)) return false;
   engine_->ext->SetWindowHandle(window);
+  if (spheres) {
+    spheres_ = BuildField({"Spheres", demos::Ball(kSphereRadius, kSphereSlices, kSphereStacks), kSphereCount,
+                           SphereWorld, SphereView(), kSphereFogStart, kSphereFogEnd});
+    return spheres_ != nullptr;
+  }
   const std::string demo = std::string(KELVANE_DIST_DIR) + "/demos/scene/start.grp";
   demo_ = engine_->LoadChannelGroup(demo.c_str(), "Demo");
-  return demo_ && BuildBoxes();
+  if (!demo_) return false;
+  boxes_ = BuildField({"Boxes", demos::Box(kBoxEdge, kBoxEdge, kBoxEdge), kBoxCount, BoxWorld, BoxView(),
+                       kBoxFogStart, kBoxFogEnd});
+  return boxes_ != nullptr;
 }
 
-bool EngineScene::BuildBoxes() {
+Orn_ChannelGroup* EngineScene::BuildField(const Field& field) {
   EngineInterface* e = engine_;
-  boxes_ = e->CreateNewGroup("Boxes", false, 0);
-  auto* scene = Make<Vel_SceneChannel>(e, boxes_, vel::kSceneType);
-  auto* camera = Make<Vel_DX8_CameraChannel>(e, boxes_, vel::kCameraType);
-  auto* placement = Make<Vel_MatrixChannel>(e, boxes_, vel::kMatrixType);
-  auto* sun = Make<Vel_DX8_LightInstanceChannel>(e, boxes_, vel::kLightType);
-  auto* sunPlacement = Make<Vel_MatrixChannel>(e, boxes_, vel::kMatrixType);
-  auto* mesh = Make<Vel_DX8_ObjectDataChannel>(e, boxes_, vel::kObjectDataType);
-  auto* material = Make<MaterialChannel>(e, boxes_, vel::kMaterialType);
-  auto* texture = Make<Vel_DX8_Texture>(e, boxes_, vel::kTextureType);
-  if (!scene || !camera || !placement || !sun || !sunPlacement || !mesh || !material || !texture) return false;
+  Orn_ChannelGroup* group = e->CreateNewGroup(field.name, false, 0);
+  auto* scene = Make<Vel_SceneChannel>(e, group, vel::kSceneType);
+  auto* camera = Make<Vel_DX8_CameraChannel>(e, group, vel::kCameraType);
+  auto* placement = Make<Vel_MatrixChannel>(e, group, vel::kMatrixType);
+  auto* sun = Make<Vel_DX8_LightInstanceChannel>(e, group, vel::kLightType);
+  auto* sunPlacement = Make<Vel_MatrixChannel>(e, group, vel::kMatrixType);
+  auto* mesh = Make<Vel_DX8_ObjectDataChannel>(e, group, vel::kObjectDataType);
+  auto* material = Make<MaterialChannel>(e, group, vel::kMaterialType);
+  auto* texture = Make<Vel_DX8_Texture>(e, group, vel::kTextureType);
+  if (!scene || !camera || !placement || !sun || !sunPlacement || !mesh || !material || !texture) return nullptr;
   scene->SetClearColor(0xFF8CA6BF);
 
-  // The camera placed where BoxView looks from, with fog.
-  D3DXMATRIX view = BoxView(), cameraMatrix;
-  D3DXMatrixInverse(&cameraMatrix, nullptr, &view);
+  // The camera placed where the field's view looks from, with fog.
+  D3DXMATRIX cameraMatrix;
+  D3DXMatrixInverse(&cameraMatrix, nullptr, &field.view);
   placement->SetMatrix(cameraMatrix);
   camera->SetChild(placement, -1, Vel_DX8_CameraChannel::kCameraMatrixSlot);
   camera->SetUseFog(true);
-  camera->SetFogStart(60.0f);
-  camera->SetFogEnd(140.0f);
+  camera->SetFogStart(field.fogStart);
+  camera->SetFogEnd(field.fogEnd);
   camera->SetFogColor(0xBFA68C);
   scene->SetChild(camera, -1, Vel_SceneChannel::kChildrenSlot);
 
@@ -106,19 +128,19 @@ bool EngineScene::BuildBoxes() {
   sun->SetVectorValue(Vel_DX8_LightInstanceChannel::kAmbientSlot, {0.20f, 0.22f, 0.28f});
   scene->SetChild(sun, -1, Vel_SceneChannel::kChildrenSlot);
 
-  demos::FillMesh(mesh, demos::Box(1.0f, 1.0f, 1.0f));
+  demos::FillMesh(mesh, field.mesh);
   D3DMATERIAL8 m{};
   m.Diffuse = m.Ambient = {1, 1, 1, 1};
   material->SetMaterial(m);
   const std::vector<char> crate = demos::ReadFileBytes(std::string(KELVANE_DIST_DIR) + "/demos/scene/crate.jpg");
   texture->LoadTextureFromMemoryAndCopyBuffer(crate.data(), static_cast<int>(crate.size()));
 
-  for (int i = 0; i < kBoxCount; ++i) {
-    auto* object = Make<Vel_DX8_ObjectChannel>(e, boxes_, vel::kObjectType);
-    auto* matrix = Make<Vel_MatrixChannel>(e, boxes_, vel::kMatrixType);
-    auto* surface = Make<Vel_DX8_SurfaceChannel>(e, boxes_, vel::kSurfaceType);
-    if (!object || !matrix || !surface) return false;
-    matrix->SetMatrix(BoxWorld(i));
+  for (int i = 0; i < field.count; ++i) {
+    auto* object = Make<Vel_DX8_ObjectChannel>(e, group, vel::kObjectType);
+    auto* matrix = Make<Vel_MatrixChannel>(e, group, vel::kMatrixType);
+    auto* surface = Make<Vel_DX8_SurfaceChannel>(e, group, vel::kSurfaceType);
+    if (!object || !matrix || !surface) return nullptr;
+    matrix->SetMatrix(field.world(i));
     object->SetChild(matrix, -1, 0);
     surface->SetChild(mesh, -1, Vel_DX8_SurfaceChannel::kObjectDataSlot);
     surface->SetChild(material, -1, Vel_DX8_SurfaceChannel::kMaterialSlot);
@@ -127,8 +149,8 @@ bool EngineScene::BuildBoxes() {
     scene->SetChild(object, -1, Vel_SceneChannel::kChildrenSlot);
   }
   scene->SetChild(sun, -1, Vel_SceneChannel::kChildrenSlot);
-  boxes_->SetStartChannel(scene->GetChannelIDIndexNr());
-  return true;
+  group->SetStartChannel(scene->GetChannelIDIndexNr());
+  return group;
 }
 
 void EngineScene::Frame(Orn_ChannelGroup* group) {
@@ -138,14 +160,43 @@ void EngineScene::Frame(Orn_ChannelGroup* group) {
 
 void EngineScene::DemoFrame() { Frame(demo_); }
 void EngineScene::BoxesFrame() { Frame(boxes_); }
+void EngineScene::SpheresFrame() { Frame(spheres_); }
 
-float EngineScene::TrianglesPerFrame(bool demo) {
+void EngineScene::FrameOf(Work work) {
+  switch (work) {
+    case Work::kDemo: DemoFrame(); break;
+    case Work::kBoxes: BoxesFrame(); break;
+    case Work::kSpheres: SpheresFrame(); break;
+  }
+}
+
+float EngineScene::TrianglesPerFrame(Work work) {
   auto* count = vel::As<Vel_FloatChannel>(engine_->GetUniqueChannel(vel::kFloatType, "Vel_ObjectData_PolyCount"),
                                           vel::kFloatType);
   if (!count) return 0;
   const float before = count->GetFloat();
-  demo ? DemoFrame() : BoxesFrame();
+  FrameOf(work);
   return count->GetFloat() - before;
+}
+
+bool EngineScene::PresentedFrame(std::vector<uint8_t>* bgra, int* width, int* height) {
+  IDirect3DDevice8* device = Device();
+  IDirect3DSurface8* image = nullptr;
+  if (!device || device->CreateImageSurface(width_, height_, D3DFMT_A8R8G8B8, &image) != D3D_OK) return false;
+  D3DLOCKED_RECT locked{};
+  bool read = device->GetFrontBuffer(image) == D3D_OK && image->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK;
+  if (read) {
+    bgra->resize(static_cast<size_t>(width_) * height_ * 4);
+    for (int y = 0; y < height_; ++y)
+      std::memcpy(bgra->data() + static_cast<size_t>(y) * width_ * 4,
+                  static_cast<const uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch,
+                  static_cast<size_t>(width_) * 4);
+    image->UnlockRect();
+  }
+  image->Release();
+  *width = width_;
+  *height = height_;
+  return read;
 }
 
 D3DXMATRIX EngineScene::Projection() {
@@ -164,6 +215,7 @@ IDirect3DDevice8* EngineScene::Device() {
 
 int EngineScene::LiveParticles() {
   int live = 0;
+  if (!demo_) return 0;
   for (int c = 0; c < demo_->GetChannelCount(); ++c) {
     auto* fountain = vel::As<Vel_DX8_ParticleObject>(demo_->GetChannel(c), vel::kParticleType);
     for (int i = 0; fountain && i < fountain->GetParticleCount(); ++i) live += fountain->GetParticle(i)->born ? 1 : 0;
@@ -173,6 +225,7 @@ int EngineScene::LiveParticles() {
 
 int EngineScene::CaptionCharacters() {
   int characters = 0;
+  if (!demo_) return 0;
   for (int c = 0; c < demo_->GetChannelCount(); ++c) {
     auto* text = vel::As<TextChannel>(demo_->GetChannel(c), vel::kTextType);
     for (const char* p = text ? text->GetString() : ""; p && *p; ++p) characters += *p >= 32 && *p < 127 ? 1 : 0;

@@ -116,7 +116,7 @@ unsigned GlScene::Texture(const void* picture) {
   return t;
 }
 
-bool GlScene::Init(const D3DXMATRIX& projection, IDirect3DDevice8* device) {
+bool GlScene::Init(const D3DXMATRIX& projection, IDirect3DDevice8* device, int width, int height) {
   projection_ = projection;
   // Built first: the layer's calls make its own context current.
   const std::vector<demos::MeshData> shapes = DemoShapes(device);
@@ -143,13 +143,17 @@ bool GlScene::Init(const D3DXMATRIX& projection, IDirect3DDevice8* device) {
   pane_ = Upload(&meshes[3]);
   const demos::MeshData beacon = demos::Box(0.5f, 0.5f, 0.5f);
   beacon_ = Upload(&beacon);
+  const demos::MeshData box = demos::Box(kBoxEdge, kBoxEdge, kBoxEdge);
+  box_ = Upload(&box);
+  const demos::MeshData sphere = demos::Ball(kSphereRadius, kSphereSlices, kSphereStacks);
+  sphere_ = Upload(&sphere);
   for (const demos::MeshData& shape : shapes) shapes_.push_back(Upload(&shape));
   const demos::Picture pictures[3] = {demos::FloorTiles(256), demos::CratePlanks(256), demos::BallStripes(64)};
   floorTexture_ = Texture(&pictures[0]);
   crateTexture_ = Texture(&pictures[1]);
   ballTexture_ = Texture(&pictures[2]);
 
-  if (!target_.Create(kSize, true)) return false;
+  if (!target_.Create(width, height, true)) return false;
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glFrontFace(GL_CW);
@@ -159,14 +163,15 @@ bool GlScene::Init(const D3DXMATRIX& projection, IDirect3DDevice8* device) {
   if (!fountain_.Init(projection_, kSky) || !caption_.Init(kSize)) return false;
   glUseProgram(program_);
   for (int i = 0; i < kBoxCount; ++i) boxes_.push_back(BoxWorld(i));
-  presented_.resize(kSize * kSize * 4);
+  for (int i = 0; i < kSphereCount; ++i) spheres_.push_back(SphereWorld(i));
+  presented_.resize(static_cast<size_t>(width) * height * 4);
   return true;
 }
 
 void GlScene::Shutdown() {
   if (!gl_.context) return;
   gl_.MakeCurrent();
-  for (Mesh* m : {&floor_, &crate_, &ball_, &pane_, &beacon_}) m->buffers.Destroy();
+  for (Mesh* m : {&floor_, &crate_, &ball_, &pane_, &beacon_, &box_, &sphere_}) m->buffers.Destroy();
   for (Mesh& m : shapes_) m.buffers.Destroy();
   fountain_.Destroy();
   caption_.Destroy();
@@ -279,25 +284,31 @@ void GlScene::DemoFrame(float seconds) {
   Finish();
 }
 
-void GlScene::BoxesFrame() {
+void GlScene::FieldFrame(const Mesh& mesh, const std::vector<D3DXMATRIX>& worlds, const D3DXMATRIX& view,
+                         float fogStart, float fogEnd) {
   gl_.MakeCurrent();
   target_.Bind();
   glClearColor(kSky[0], kSky[1], kSky[2], 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glUseProgram(program_);
-  glUniform2f(locFog_, 60.0f, 140.0f);
-  Lights(BoxView(), false, true);
+  glUniform2f(locFog_, fogStart, fogEnd);
+  Lights(view, false, true);
   const float white[4] = {1, 1, 1, 1}, none[3] = {0, 0, 0};
   Material(white, none);
   glUniform1i(locTextured_, 1);
   glBindTexture(GL_TEXTURE_2D, crateTexture_);
-  glBindVertexArray(crate_.buffers.vao);
-  // One uniform update and one draw call per box.
-  for (const D3DXMATRIX& world : boxes_) {
+  glBindVertexArray(mesh.buffers.vao);
+  // One uniform update and one draw call per object.
+  for (const D3DXMATRIX& world : worlds) {
     glUniformMatrix4fv(locWorld_, 1, GL_FALSE, &world._11);
-    glDrawElements(GL_TRIANGLES, crate_.indexCount, GL_UNSIGNED_SHORT, nullptr);
+    glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_SHORT, nullptr);
   }
+  fieldTriangles_ = static_cast<int>(worlds.size()) * mesh.indexCount / 3;
   Finish();
 }
+
+void GlScene::BoxesFrame() { FieldFrame(box_, boxes_, BoxView(), kBoxFogStart, kBoxFogEnd); }
+
+void GlScene::SpheresFrame() { FieldFrame(sphere_, spheres_, SphereView(), kSphereFogStart, kSphereFogEnd); }
 
 }  // namespace scenebench

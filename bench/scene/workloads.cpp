@@ -22,6 +22,27 @@ D3DXMATRIX BoxView() {
   return view;
 }
 
+D3DXMATRIX SphereWorld(int i) {
+  // Rows of overlapping spheres, each row further away and higher than the
+  // one before, every sphere turned its own way: most of the frame is
+  // covered, some of it twice.
+  const int column = i % kSphereColumns, row = i / kSphereColumns;
+  const float x = (static_cast<float>(column) - (kSphereColumns - 1) / 2.0f) * 1.7f + (row % 2 ? 0.85f : 0.0f);
+  const float y = (static_cast<float>(row) - (kSphereRows - 1) / 2.0f) * 1.5f;
+  const float z = static_cast<float>(row) * 1.5f;
+  D3DXMATRIX turn, move;
+  D3DXMatrixRotationYawPitchRoll(&turn, 0.4f * static_cast<float>(i), 0.3f * static_cast<float>(row), 0);
+  D3DXMatrixTranslation(&move, x, y, z);
+  return turn * move;
+}
+
+D3DXMATRIX SphereView() {
+  const D3DXVECTOR3 eye(0, 1.0f, -12.0f), at(0, 0, 3.0f), up(0, 1, 0);
+  D3DXMATRIX view;
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  return view;
+}
+
 D3DXMATRIX DemoView(float seconds) {
   // The demo's path: radius 9, height 3.2, a turn in 40 s from -1.9 rad,
   // looking at (0, 0.7, 0).

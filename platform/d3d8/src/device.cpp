@@ -216,6 +216,7 @@ void Device::ResetStateToDefaults() {
                          (creation_.BehaviorFlags & D3DCREATE_SOFTWARE_VERTEXPROCESSING) != 0);
   SetDefaultStageStates(state_.stageStates);
   for (D3DMATRIX& m : state_.transforms) m = IdentityMatrix();
+  textureMatrixIdentity_ = 0xFF;
   state_.viewport = {0, 0, renderTarget_->width(), renderTarget_->height(), 0.0f, 1.0f};
   state_.material = D3DMATERIAL8{};
   state_.lights.clear();

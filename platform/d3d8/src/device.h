@@ -212,6 +212,10 @@ class Device final : public IDirect3DDevice8 {
   void MarkRenderState(DWORD state);
   void MarkStageState(DWORD stage, DWORD type);
   void MarkTransform(int slot);
+  // Counts stage `stage`'s key state `type` going from `before` to `after`
+  // against the fixed-function key's copy.
+  void CountStageKeyChange(DWORD stage, DWORD type, DWORD before, DWORD after);
+  void CountTextureKindChange(DWORD stage, TextureKind before, TextureKind after);
   void BumpGroup(UniformGroup g) { ++groupVersion_[g]; }
 
   // Drawing
@@ -222,6 +226,14 @@ class Device final : public IDirect3DDevice8 {
     size_t offset = 0;
   };
   bool PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type);
+  // FvfStride of the vertex format drawn last, kept.
+  UINT StrideOf(DWORD fvf) {
+    if (fvf != strideFvf_) {
+      strideFvf_ = fvf;
+      fvfStride_ = FvfStride(fvf);
+    }
+    return fvfStride_;
+  }
   void BindFramebuffer();
   void ApplyViewport();
   void ApplyRasterState();
@@ -282,6 +294,8 @@ class Device final : public IDirect3DDevice8 {
   bool attachedStencil_ = false;
   VertexLayout layout_;
   bool layoutValid_ = false;
+  DWORD strideFvf_ = 0;  // FvfStride(0) is 0
+  UINT fvfStride_ = 0;
 
   // Dirty tracking: which parts of the OpenGL state a draw must refresh.
   uint32_t dirty_ = ~0u;
@@ -290,12 +304,28 @@ class Device final : public IDirect3DDevice8 {
   uint64_t groupVersion_[kGroupCount] = {};
   FfpKey key_{};
   bool keyValid_ = false;
+  // The stage states and texture kinds the fixed-function key was built
+  // from, and how many of them differ from the device's now: a surface
+  // that sets its stages and puts them back before the next draw leaves
+  // the key as it was, with nothing to build or compare.
+  DWORD keyStageStates_[kStageCount][kStageStateCount] = {};
+  TextureKind keyTextureKinds_[kStageCount] = {};
+  int stageKeyDifferences_ = 0;
+  // One bit per stage: its texture matrix is the identity (programs leave
+  // the product out then).
+  uint8_t textureMatrixIdentity_ = 0xFF;
   FfpProgram* program_ = nullptr;
   DWORD keyFvf_ = 0;
   bool keyPoints_ = false;
 
-  // Values derived from the transforms for the shaders.
+  // Values derived from the transforms for the shaders. View x projection x
+  // clip conversion changes with the camera and the viewport only, and is
+  // formed again when one of them changed; the world matrix changes per
+  // object.
   uint64_t derivedVersion_ = ~0ull;
+  uint64_t viewProjVersion_ = 1;
+  uint64_t viewProjSeen_ = 0, viewProjViewportSeen_ = ~0ull;
+  D3DMATRIX viewProjClip_{};
   D3DMATRIX wvp_{}, wv_{};
   float normalMatrix_[9] = {};
 
@@ -323,6 +353,9 @@ enum DirtyBits : uint32_t {
   kDirtySamplers = 1u << 3,
   kDirtyTextures = 1u << 4,
   kDirtyFramebuffer = 1u << 5,
+  // A stage state or a stage's texture kind that programs are built from
+  // changed (the fixed-function side looks at the differences count).
+  kDirtyStageKey = 1u << 6,
 };
 
 }  // namespace d3d8

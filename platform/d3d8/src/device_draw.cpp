@@ -196,8 +196,16 @@ void Device::BindTextures() {
 void Device::UpdateDerivedTransforms() {
   if (derivedVersion_ == groupVersion_[kGroupTransform]) return;
   derivedVersion_ = groupVersion_[kGroupTransform];
-  wv_ = Multiply(state_.transforms[kWorldSlot], state_.transforms[kViewSlot]);
-  wvp_ = Multiply(Multiply(wv_, state_.transforms[kProjectionSlot]), ClipConversion(state_.viewport));
+  // Every viewport change, and a reset, moves the viewport group on.
+  if (viewProjSeen_ != viewProjVersion_ || viewProjViewportSeen_ != groupVersion_[kGroupViewport]) {
+    viewProjSeen_ = viewProjVersion_;
+    viewProjViewportSeen_ = groupVersion_[kGroupViewport];
+    viewProjClip_ = Multiply(Multiply(state_.transforms[kViewSlot], state_.transforms[kProjectionSlot]),
+                             ClipConversion(state_.viewport));
+  }
+  const D3DMATRIX& world = state_.transforms[kWorldSlot];
+  wv_ = Multiply(world, state_.transforms[kViewSlot]);
+  wvp_ = Multiply(world, viewProjClip_);
   // Normals transform by the inverse transpose of the world-view matrix.
   const float a = wv_._11, b = wv_._12, c = wv_._13;
   const float d = wv_._21, e = wv_._22, f = wv_._23;
@@ -392,11 +400,15 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
   const bool points = type == D3DPT_POINTLIST;
   if ((state_.vertexShader & 1u) || state_.pixelShader) {
     if (!SelectShaderProgram(fvf, points)) return false;
-  } else if (!keyValid_ || (dirty_ & kDirtyKey) || fvf != keyFvf_ || points != keyPoints_) {
+  } else if (!keyValid_ || (dirty_ & kDirtyKey) || stageKeyDifferences_ != 0 || fvf != keyFvf_ ||
+             points != keyPoints_) {
     TextureKind bound[kStageCount];
     for (int s = 0; s < kStageCount; ++s) bound[s] = TextureKindOf(state_.textures[s]);
     FfpKey k;
     BuildFfpKey(state_, fvf, points, bound, &k);
+    std::memcpy(keyStageStates_, state_.stageStates, sizeof keyStageStates_);
+    std::memcpy(keyTextureKinds_, bound, sizeof keyTextureKinds_);
+    stageKeyDifferences_ = 0;
     if (!keyValid_ || !(k == key_)) {
       key_ = k;
       program_ = programs_.Get(k);
@@ -407,7 +419,10 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
     keyFvf_ = fvf;
     keyPoints_ = points;
     shaderKeyValid_ = false;
-    dirty_ &= ~kDirtyKey;
+    dirty_ &= ~(kDirtyKey | kDirtyStageKey);
+  } else {
+    // The stages went back to what the key was built from.
+    dirty_ &= ~kDirtyStageKey;
   }
   if (!program_) return false;
   if (currentProgram_ != program_->program) {
@@ -437,9 +452,10 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
-  if (!vb || stride == 0 || FvfStride(fvf) == 0 || FvfStride(fvf) > stride) return D3DERR_INVALIDCALL;
+  const UINT fvfStride = StrideOf(fvf);
+  if (!vb || stride == 0 || fvfStride == 0 || fvfStride > stride) return D3DERR_INVALIDCALL;
   const UINT count = VertexCountOf(type, primitiveCount);
-  if ((static_cast<uint64_t>(startVertex) + count) * stride > vb->storage().size() + (stride - FvfStride(fvf)))
+  if ((static_cast<uint64_t>(startVertex) + count) * stride > vb->storage().size() + (stride - fvfStride))
     return D3DERR_INVALIDCALL;
   if (!PrepareDraw(fvf, type)) return D3DERR_DRIVERINTERNALERROR;
   SetVertexLayout(vb->storage().glBuffer(), stride, fvf, 0);
@@ -456,14 +472,14 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   VertexBuffer* vb = state_.streams[0];
   const UINT stride = state_.strides[0];
   const DWORD fvf = state_.vertexShader;
-  if (!ib || (!vs && (!vb || stride == 0 || FvfStride(fvf) == 0 || FvfStride(fvf) > stride)))
-    return D3DERR_INVALIDCALL;
+  const UINT fvfStride = vs ? 0 : StrideOf(fvf);
+  if (!ib || (!vs && (!vb || stride == 0 || fvfStride == 0 || fvfStride > stride))) return D3DERR_INVALIDCALL;
   const UINT count = VertexCountOf(type, primitiveCount);
   const UINT indexSize = ib->indexSize();
   if ((static_cast<uint64_t>(startIndex) + count) * indexSize > ib->storage().size()) return D3DERR_INVALIDCALL;
   const uint64_t lastVertex = static_cast<uint64_t>(state_.baseVertexIndex) + minIndex + numVertices;
   if (numVertices == 0) return D3DERR_INVALIDCALL;
-  if (vs ? !StreamsHold(*vs, lastVertex, false) : lastVertex * stride > vb->storage().size() + (stride - FvfStride(fvf)))
+  if (vs ? !StreamsHold(*vs, lastVertex, false) : lastVertex * stride > vb->storage().size() + (stride - fvfStride))
     return D3DERR_INVALIDCALL;
   if (!PrepareDraw(fvf, type)) return D3DERR_DRIVERINTERNALERROR;
   if (vs)

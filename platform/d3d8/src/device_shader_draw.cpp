@@ -38,6 +38,8 @@ void KeepFragmentSide(FfpKey* k, const DWORD* renderStates) {
     out.stages[s].coordGen = 0;
     out.stages[s].transformCount = 0;
     out.stages[s].wrap = 0;
+    out.stages[s].identityTransform = 0;
+    out.stages[s].twoCoords = 0;  // the vertex shader writes all four
   }
   *k = out;
 }
@@ -101,7 +103,7 @@ bool Device::SelectShaderProgram(DWORD fvf, bool points) {
   const PixelShaderObject* ps = CurrentPixelShader();
   if ((state_.vertexShader & 1u) && !vs) return false;
   if (state_.pixelShader && !ps) return false;
-  if (shaderKeyValid_ && !(dirty_ & kDirtyKey) && shaderVertex_ == state_.vertexShader &&
+  if (shaderKeyValid_ && !(dirty_ & (kDirtyKey | kDirtyStageKey)) && shaderVertex_ == state_.vertexShader &&
       shaderPixel_ == state_.pixelShader && keyPoints_ == points && (vs || keyFvf_ == fvf))
     return program_ != nullptr;
 
@@ -146,7 +148,7 @@ bool Device::SelectShaderProgram(DWORD fvf, bool points) {
   shaderPixel_ = state_.pixelShader;
   keyPoints_ = points;
   keyFvf_ = fvf;
-  dirty_ &= ~kDirtyKey;
+  dirty_ &= ~(kDirtyKey | kDirtyStageKey);
   return program_ != nullptr;
 }
 

@@ -45,7 +45,8 @@ HRESULT Device::SetVertexShader(DWORD handle) {
     auto it = vertexShaders_.find(handle);
     if (it == vertexShaders_.end()) return D3DERR_INVALIDCALL;
     shader = it->second.get();
-  } else if (FvfStride(handle) == 0) {
+  } else if ((handle == 0 || handle != state_.vertexShader) && FvfStride(handle) == 0) {
+    // The format in use was checked when it was set.
     return D3DERR_INVALIDCALL;
   }
   if (recording_) {

@@ -110,7 +110,7 @@ void Device::MarkStageState(DWORD stage, DWORD type) {
     case D3DTSS_RESULTARG:
     case D3DTSS_TEXCOORDINDEX:
     case D3DTSS_TEXTURETRANSFORMFLAGS:
-      dirty_ |= kDirtyKey;
+      dirty_ |= kDirtyStageKey;
       break;
     case D3DTSS_BUMPENVMAT00:
     case D3DTSS_BUMPENVMAT01:
@@ -137,14 +137,57 @@ void Device::MarkStageState(DWORD stage, DWORD type) {
   }
 }
 
+namespace {
+
+// The stage states the fixed-function key is built from.
+bool IsStageKeyState(DWORD type) {
+  switch (type) {
+    case D3DTSS_COLOROP:
+    case D3DTSS_COLORARG0:
+    case D3DTSS_COLORARG1:
+    case D3DTSS_COLORARG2:
+    case D3DTSS_ALPHAOP:
+    case D3DTSS_ALPHAARG0:
+    case D3DTSS_ALPHAARG1:
+    case D3DTSS_ALPHAARG2:
+    case D3DTSS_RESULTARG:
+    case D3DTSS_TEXCOORDINDEX:
+    case D3DTSS_TEXTURETRANSFORMFLAGS:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void Device::CountStageKeyChange(DWORD stage, DWORD type, DWORD before, DWORD after) {
+  const DWORD built = keyStageStates_[stage][type];
+  stageKeyDifferences_ += (after != built ? 1 : 0) - (before != built ? 1 : 0);
+}
+
+void Device::CountTextureKindChange(DWORD stage, TextureKind before, TextureKind after) {
+  const TextureKind built = keyTextureKinds_[stage];
+  stageKeyDifferences_ += (after != built ? 1 : 0) - (before != built ? 1 : 0);
+}
+
 void Device::MarkTransform(int slot) {
   if (slot < kViewSlot || slot == kProjectionSlot) BumpGroup(kGroupTransform);
+  if (slot == kViewSlot || slot == kProjectionSlot) ++viewProjVersion_;
   if (slot == kViewSlot) {
     BumpGroup(kGroupTransform);
     BumpGroup(kGroupLights);  // lights are handed to the shaders in camera space
   }
   if (slot == kProjectionSlot) dirty_ |= kDirtyKey;  // table fog measures w only in perspective
-  if (slot >= kTextureSlot0) BumpGroup(kGroupTexMatrix);
+  if (slot >= kTextureSlot0) {
+    BumpGroup(kGroupTexMatrix);
+    const uint8_t bit = static_cast<uint8_t>(1u << (slot - kTextureSlot0));
+    const uint8_t identity = IsIdentity(state_.transforms[slot]) ? bit : 0;
+    if ((textureMatrixIdentity_ & bit) != identity) {
+      textureMatrixIdentity_ = static_cast<uint8_t>((textureMatrixIdentity_ & ~bit) | identity);
+      dirty_ |= kDirtyKey;
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -176,6 +219,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
     return D3D_OK;
   }
   if (state_.stageStates[stage][type] == value) return D3D_OK;
+  if (IsStageKeyState(type)) CountStageKeyChange(stage, type, state_.stageStates[stage][type], value);
   state_.stageStates[stage][type] = value;
   MarkStageState(stage, type);
   return D3D_OK;
@@ -341,7 +385,11 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* pTexture) {
   }
   if (state_.textures[stage] == t) return D3D_OK;
   // The programs differ by what each stage samples: nothing, 2D or cube.
-  if (TextureKindOf(state_.textures[stage]) != TextureKindOf(t)) dirty_ |= kDirtyKey;
+  const TextureKind before = TextureKindOf(state_.textures[stage]), after = TextureKindOf(t);
+  if (before != after) {
+    dirty_ |= kDirtyStageKey;
+    CountTextureKindChange(stage, before, after);
+  }
   BindRef<BaseTexture>(state_.textures[stage], t);
   dirty_ |= kDirtyTextures;
   return D3D_OK;

@@ -1,5 +1,7 @@
 #include "ffp_key.h"
 
+#include "matrix_math.h"
+
 namespace d3d8 {
 
 size_t FfpKeyHash::operator()(const FfpKey& k) const {
@@ -172,6 +174,8 @@ void BuildFfpKey(const DeviceState& st, DWORD fvf, bool points, const TextureKin
       if (sk.transformCount > 4) sk.transformCount = 0;
       sk.projected = (ttff & D3DTTFF_PROJECTED) != 0;
       if (!points || !k->pointSprite) sk.wrap = static_cast<uint8_t>(rs[D3DRS_WRAP0 + sk.coordSet] & 0xF);
+      sk.identityTransform = sk.transformCount != 0 && IsIdentity(st.transforms[kTextureSlot0 + s]);
+      sk.twoCoords = !sk.cube && !sk.projected && !sk.wrap;
     }
     k->stageCount = static_cast<uint8_t>(s + 1);
   }

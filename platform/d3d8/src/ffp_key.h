@@ -28,6 +28,12 @@ struct StageKey {
   uint8_t transformCount;  // 0 without a texture transform
   uint8_t projected;
   uint8_t wrap;  // D3DRS_WRAPn of the coordinate set
+  // The stage's texture matrix is the identity: the coordinates are only
+  // extended, not multiplied.
+  uint8_t identityTransform;
+  // The pixels read only the first two coordinates (a 2D texture, neither
+  // projected nor wrapped): two are handed on instead of four.
+  uint8_t twoCoords;
 };
 
 struct FfpKey {

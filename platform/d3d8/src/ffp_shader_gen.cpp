@@ -113,7 +113,8 @@ std::vector<Varying> VaryingsOf(const FfpKey& k) {
     varyings.push_back({"float", "DepthZ", false, true});
   }
   for (int s = 0; s < k.stageCount; ++s)
-    if (k.stages[s].sampled && !k.pointSprite) varyings.push_back({"vec4", "Tc" + std::to_string(s), false, false});
+    if (k.stages[s].sampled && !k.pointSprite)
+      varyings.push_back({k.stages[s].twoCoords ? "vec2" : "vec4", "Tc" + std::to_string(s), false, false});
   return varyings;
 }
 
@@ -127,7 +128,7 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
     const StageKey& sk = k.stages[s];
     if (!sk.sampled) continue;
     anyGen |= sk.coordGen != 0;
-    anyTransform |= sk.transformCount != 0;
+    anyTransform |= sk.transformCount != 0 && !sk.identityTransform;
     anyWrap |= sk.wrap != 0;
   }
   const bool needCamera = !k.rhw && (k.lighting || fog == FogKind::Vertex || anyGen || k.pointScale);
@@ -285,9 +286,10 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
             break;
           }
         }
-        if (sk.transformCount != 0) v << "  tc" << s << " = uTexMat[" << s << "] * tc" << s << ";\n";
+        if (sk.transformCount != 0 && !sk.identityTransform)
+          v << "  tc" << s << " = uTexMat[" << s << "] * tc" << s << ";\n";
         if (sk.transformCount == 1) v << "  tc" << s << ".y = 0.0;\n";
-        v << "  " << tc << " = tc" << s << ";\n";
+        v << "  " << tc << " = tc" << s << (sk.twoCoords ? ".xy" : "") << ";\n";
       }
     }
     if (k.points) {
