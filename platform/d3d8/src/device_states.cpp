@@ -97,7 +97,10 @@ void Device::MarkRenderState(DWORD state) {
   }
 }
 
-void Device::MarkStageState(DWORD stage, DWORD type) {
+namespace {
+
+// The stage states the fixed-function key is built from.
+bool IsStageKeyState(DWORD type) {
   switch (type) {
     case D3DTSS_COLOROP:
     case D3DTSS_COLORARG0:
@@ -110,8 +113,20 @@ void Device::MarkStageState(DWORD stage, DWORD type) {
     case D3DTSS_RESULTARG:
     case D3DTSS_TEXCOORDINDEX:
     case D3DTSS_TEXTURETRANSFORMFLAGS:
-      dirty_ |= kDirtyStageKey;
-      break;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void Device::MarkStageState(DWORD stage, DWORD type) {
+  if (IsStageKeyState(type)) {
+    dirty_ |= kDirtyStageKey;
+    return;
+  }
+  switch (type) {
     case D3DTSS_BUMPENVMAT00:
     case D3DTSS_BUMPENVMAT01:
     case D3DTSS_BUMPENVMAT10:
@@ -136,30 +151,6 @@ void Device::MarkStageState(DWORD stage, DWORD type) {
       break;
   }
 }
-
-namespace {
-
-// The stage states the fixed-function key is built from.
-bool IsStageKeyState(DWORD type) {
-  switch (type) {
-    case D3DTSS_COLOROP:
-    case D3DTSS_COLORARG0:
-    case D3DTSS_COLORARG1:
-    case D3DTSS_COLORARG2:
-    case D3DTSS_ALPHAOP:
-    case D3DTSS_ALPHAARG0:
-    case D3DTSS_ALPHAARG1:
-    case D3DTSS_ALPHAARG2:
-    case D3DTSS_RESULTARG:
-    case D3DTSS_TEXCOORDINDEX:
-    case D3DTSS_TEXTURETRANSFORMFLAGS:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
 
 void Device::CountStageKeyChange(DWORD stage, DWORD type, DWORD before, DWORD after) {
   const DWORD built = keyStageStates_[stage][type];
