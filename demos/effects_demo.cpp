@@ -28,7 +28,6 @@
 #include "vectorvalue/vel_vector_channel.h"
 #include "vel_type_guids.h"
 
-
 #include <algorithm>
 #include <cstdio>
 
