@@ -28,9 +28,7 @@
 #include "vectorvalue/vel_vector_channel.h"
 #include "vel_type_guids.h"
 
-
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 namespace demos {
@@ -162,17 +160,10 @@ void Effects::DressWater(Surface* s, const D3DXMATRIX& at) {
   Float(s, 1.0f);    // splash factor
   // A spray shot from in front of the pane into it: 32 nozzles, a tick
   // (1/16 s) apart in pairs, each path about a metre long to the water.
-  auto* nozzle = demo.Make<Vel_DX8_ObjectDataChannel>(vel::kObjectDataType, "Spray Nozzle");
+  auto* nozzle = demo.AddNozzle("Spray Nozzle", 32, 0.09f, D3DXVECTOR3(0, 0, 0.25f), D3DXVECTOR3(1, 0, 0),
+                                D3DXVECTOR3(0, 1, 0));
   auto* spray = demo.Make<Vel_DX8_ParticleObject>(vel::kParticleType, "Spray");
   if (!nozzle || !spray) return;
-  constexpr int kJets = 32;
-  nozzle->SetVertexCount(kJets);
-  nozzle->SetVertexPositionUse(true);
-  for (int i = 0; i < kJets; ++i) {
-    const float around = 2.399963f * static_cast<float>(i);
-    const float spread = 0.09f * std::sqrt((static_cast<float>(i) + 0.5f) / kJets);
-    nozzle->SetVertexPosition(D3DXVECTOR3(spread * std::cos(around), spread * std::sin(around), 0.25f), i);
-  }
   demo.Link(spray, nozzle, 0);
   spray->SetBirthRate(2);
   spray->SetVelocity(0.5f);

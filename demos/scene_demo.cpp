@@ -16,6 +16,7 @@
 #include "vel_type_guids.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace demos {
@@ -54,6 +55,22 @@ Vel_DX8_ObjectDataChannel* SceneDemo::AddMesh(const char* name, const MeshData& 
   auto* mesh = Make<Vel_DX8_ObjectDataChannel>(vel::kObjectDataType, name);
   if (mesh) FillMesh(mesh, data);
   return mesh;
+}
+
+Vel_DX8_ObjectDataChannel* SceneDemo::AddNozzle(const char* name, int jets, float radius, const D3DXVECTOR3& centre,
+                                                 const D3DXVECTOR3& across, const D3DXVECTOR3& along) {
+  auto* nozzle = Make<Vel_DX8_ObjectDataChannel>(vel::kObjectDataType, name);
+  if (!nozzle) return nullptr;
+  nozzle->SetVertexCount(jets);
+  nozzle->SetVertexPositionUse(true);
+  for (int i = 0; i < jets; ++i) {
+    // Each point a golden angle round from the one before, at the radius
+    // that gives every point the same share of the disc.
+    const float around = 2.399963f * static_cast<float>(i);
+    const float spread = radius * std::sqrt((static_cast<float>(i) + 0.5f) / static_cast<float>(jets));
+    nozzle->SetVertexPosition(centre + across * (spread * std::cos(around)) + along * (spread * std::sin(around)), i);
+  }
+  return nozzle;
 }
 
 Vel_DX8_SurfaceChannel* SceneDemo::AddSurface(Vel_DX8_ObjectChannel* object, Vel_DX8_ObjectDataChannel* mesh,

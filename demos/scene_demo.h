@@ -47,6 +47,11 @@ struct SceneDemo {
   // A 3D object drawn by the scene, placed by a matrix channel.
   Vel_DX8_ObjectChannel* AddObject(const char* name, const D3DXMATRIX& placement);
   Vel_DX8_ObjectDataChannel* AddMesh(const char* name, const MeshData& data);
+  // The nozzles a particle system emits from: `jets` points spread evenly
+  // over a disc of `radius` about `centre`, in the plane of the unit axes
+  // `across` and `along`.
+  Vel_DX8_ObjectDataChannel* AddNozzle(const char* name, int jets, float radius, const D3DXVECTOR3& centre,
+                                       const D3DXVECTOR3& across, const D3DXVECTOR3& along);
   // A surface of `object` drawing `mesh` with `material` and `texture` (each
   // may be null).
   Vel_DX8_SurfaceChannel* AddSurface(Vel_DX8_ObjectChannel* object, Vel_DX8_ObjectDataChannel* mesh,

@@ -9,7 +9,6 @@
 #include "vel_type_guids.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace demos {
 
@@ -52,17 +51,10 @@ void AddPrimitives(SceneDemo& demo) {
 
 void AddFountain(SceneDemo& demo) {
   // 128 nozzle directions, a narrow cone around straight up.
-  auto* nozzle = demo.Make<Vel_DX8_ObjectDataChannel>(vel::kObjectDataType, "Fountain Nozzle");
+  auto* nozzle = demo.AddNozzle("Fountain Nozzle", 128, 0.12f, D3DXVECTOR3(0, 0.2f, 0), D3DXVECTOR3(1, 0, 0),
+                                D3DXVECTOR3(0, 0, 1));
   auto* fountain = demo.Make<Vel_DX8_ParticleObject>(vel::kParticleType, "Fountain");
   if (!nozzle || !fountain) return;
-  constexpr int kJets = 128;
-  nozzle->SetVertexCount(kJets);
-  nozzle->SetVertexPositionUse(true);
-  for (int i = 0; i < kJets; ++i) {
-    const float around = 2.399963f * static_cast<float>(i);
-    const float spread = 0.12f * std::sqrt((static_cast<float>(i) + 0.5f) / kJets);
-    nozzle->SetVertexPosition(D3DXVECTOR3(spread * std::cos(around), 0.2f, spread * std::sin(around)), i);
-  }
   demo.Link(fountain, nozzle, 0);
   // In ticks of 1/16 s: up at 0.25 units a tick to about a metre, back on
   // the ground after 13 ticks under gravity 1, fading from pale to deep blue.

@@ -80,7 +80,7 @@ void SetFilterStages(IDirect3DDevice8* device, DWORD colourOp) {
 
 HRESULT CreateQuad(IDirect3DDevice8* device, EngineInterface* engine, const char* createFailed,
                    const char* lockFailed, IDirect3DVertexBuffer8** quad) {
-  *quad = nullptr;
+  SafeRelease(*quad);
   if (!device) return E_FAIL;
   HRESULT hr = device->CreateVertexBuffer(kQuadBytes, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, quad);
   if (FAILED(hr)) {

@@ -72,7 +72,8 @@ Vel_DX8_Texture* AsTexture(Orn_Channel* channel);
 
 // The dynamic write-only quad buffer with the quad written into it; null
 // after reporting `createFailed` or `lockFailed` on the engine's error
-// functor.
+// functor. A buffer `quad` held before is released first, so a restore run
+// again over one that was not invalidated keeps no old buffer alive.
 HRESULT CreateQuad(IDirect3DDevice8* device, EngineInterface* engine, const char* createFailed,
                    const char* lockFailed, IDirect3DVertexBuffer8** quad);
 

@@ -1,18 +1,11 @@
 // The default state every new or reset device is brought to, state by state,
 // and the device channel's copies of it.
-#include "channel_harness.h"
+#include "device_state_fixture.h"
 
-#include <cstring>
 #include <vector>
 
 namespace vel_test {
 namespace {
-
-DWORD Bits(float f) {
-  DWORD d;
-  std::memcpy(&d, &f, 4);
-  return d;
-}
 
 struct RenderRow {
   DWORD state;
@@ -72,19 +65,8 @@ std::vector<StageRow> StageStates() {
   return rows;
 }
 
-class DeviceDefaultStatesTest : public ChannelHarness {
+class DeviceDefaultStatesTest : public DeviceStateFixture {
  protected:
-  DWORD RenderState(DWORD state) {
-    DWORD value = 0xDEADBEEF;
-    D3DDevice()->GetRenderState(static_cast<D3DRENDERSTATETYPE>(state), &value);
-    return value;
-  }
-  DWORD StageState(DWORD stage, DWORD type) {
-    DWORD value = 0xDEADBEEF;
-    D3DDevice()->GetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(type), &value);
-    return value;
-  }
-
   // The device holds every state of the default tables, no texture on the
   // blended stages, the default projection, and the stages above them keep
   // the device's own blending (disabled, each its own coordinate set).

@@ -1,32 +1,14 @@
 // The device channel's state copies: the setters that skip values the device
 // holds, and values refused at the door.
-#include "channel_harness.h"
+#include "device_state_fixture.h"
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace vel_test {
 namespace {
 
-class DeviceStatesTest : public ChannelHarness {
- protected:
-  DWORD RenderState(D3DRENDERSTATETYPE state) {
-    DWORD value = 0xDEADBEEF;
-    D3DDevice()->GetRenderState(state, &value);
-    return value;
-  }
-  DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
-    DWORD value = 0xDEADBEEF;
-    D3DDevice()->GetTextureStageState(stage, type, &value);
-    return value;
-  }
-  static DWORD Bits(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-  }
-};
+class DeviceStatesTest : public DeviceStateFixture {};
 
 TEST_F(DeviceStatesTest, SettersSkipWhatTheCopyHoldsAndRefuseWhatCannotBeHeld) {
   Vel_DX8_DirectGraphicsChannel* device = Device();

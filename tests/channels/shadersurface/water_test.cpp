@@ -143,6 +143,7 @@ TEST_F(WaterTest, TheWaterStepsOnceEveryTwentyMillisecondsOfTheTimeSource) {
 
 TEST_F(WaterTest, ATargetThatCannotBeMadeLeavesTheDeviceDrawingIntoItsOwn) {
   if (!Start(kSize, kSize)) GTEST_SKIP() << "the graphics layer runs no shaders";
+  const unsigned held = LiveReferences();
   IDirect3DSurface8* own = nullptr;
   ASSERT_EQ(D3DDevice()->GetRenderTarget(&own), D3D_OK);
   // The third of the six targets fails, after two were made the device's
@@ -161,6 +162,12 @@ TEST_F(WaterTest, ATargetThatCannotBeMadeLeavesTheDeviceDrawingIntoItsOwn) {
   bound->Release();
   own->Release();
   EXPECT_EQ(messages.Count("Can't CreateTexture!\n"), 2);
+  // Restored over itself once more, now without a failure, the simulation
+  // holds one set of targets and one quad, as before: nothing made by the
+  // earlier restores is kept alive.
+  D3D8Debug_FailCreateTexture(D3D_OK, 0, 0);
+  EXPECT_TRUE(simulation->Initialise());
+  EXPECT_EQ(LiveReferences(), held);
 }
 
 TEST_F(WaterTest, AParticleCrossingFromTheFrontMakesAMirroredDropAndBounces) {

@@ -54,11 +54,11 @@ TEST_F(TextOutRecordTest, RecordRoundTripsAndDamageIsRefused) {
   // A record written with a size of 600 points loads as 600 and saves back
   // byte for byte.
   std::vector<char> large = RecordBefore(SaveRecord(Create<TextOut>(vel::kTextOutType)), "FNTN");
-  AppendChunk(large, "FNTN", "Tahoma", 7);
+  AppendChunk(large, "FNTN", "Plain Sans", 11);
   AppendChunk(large, "FNTS", int32_t{600});
   TextOut* big = Load(large);
   EXPECT_EQ(big->GetFontSize(), 600);
-  EXPECT_STREQ(big->GetFontName(), "Tahoma");
+  EXPECT_STREQ(big->GetFontName(), "Plain Sans");
   EXPECT_EQ(SaveRecord(big), large);
 
   messages.Clear();
