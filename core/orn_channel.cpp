@@ -1,6 +1,7 @@
 #include "orn_channel.h"
 
 #include "channel_internal.h"
+#include "evaluation_depth.h"
 #include "engine_interface.h"
 #include "file_loader.h"
 #include "file_path_find.h"
@@ -61,7 +62,8 @@ Orn_Channel::Orn_Channel()
       ignoreTreeCount(false),
       timeStamp(static_cast<DWORD>(std::rand())),
       uniqueChannel(false),
-      typeCached(false) {}
+      typeCached(false),
+      depthReported(false) {}
 
 uint64_t Orn_Channel::linkChangeCount = 1;
 
@@ -99,7 +101,35 @@ void Orn_Channel::DoDependencyInit(Orn_List*) {}
 // ---------------------------------------------------------------------------
 // Children
 
-Orn_Channel* Orn_Channel::ResolveChild(int i) {
+// Not inlined: the frame of this call stands for the caller's place on the
+// stack when the evaluation depth is counted.
+__attribute__((noinline)) Orn_Channel* Orn_Channel::GetChild(int i) {
+  const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
+  Orn_Channel* linked = info ? info->channel : nullptr;
+  if (linked && (linked->interfaceType == VEL_NORMAL || linked->interfaceType == VEL_PUBLIC) &&
+      !TrackingCalls()) {
+    if (evaluation_depth::Enter(frame, nullptr) == evaluation_depth::Entry::kAllowed) return linked;
+    ReportTooDeep(false);
+    return nullptr;
+  }
+  return ResolveChild(i, frame);
+}
+
+void Orn_Channel::ReportTooDeep(bool reentered) {
+  if (depthReported) return;
+  depthReported = true;
+  EngineInterface* eng = EngineOf(this);
+  if (!eng) return;
+  if (reentered)
+    eng->errorFunctor("Orn_Channel::GetChild: A public call that calls itself again is left out");
+  else
+    eng->errorFunctor("Orn_Channel::GetChild: Channel evaluation deeper than the limit; the child is left out, levels : ",
+                      evaluation_depth::kMaxDepth);
+  if (channelName) eng->errorFunctor("Channel : ", channelName);
+}
+
+Orn_Channel* Orn_Channel::ResolveChild(int i, uintptr_t frame) {
   EngineInterface* eng = engine;
   bool track = eng && eng->ext && eng->ext->GetIfTrackChannelCalling();
   ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
@@ -109,6 +139,16 @@ Orn_Channel* Orn_Channel::ResolveChild(int i) {
     if (linked) channelInternal.UpdateCallingTime(linked);
   }
   if (!linked) return nullptr;
+  switch (evaluation_depth::Enter(frame, linked->interfaceType == VEL_PUBLICCALL ? linked : nullptr)) {
+    case evaluation_depth::Entry::kAllowed:
+      break;
+    case evaluation_depth::Entry::kTooDeep:
+      ReportTooDeep(false);
+      return nullptr;
+    case evaluation_depth::Entry::kReentered:
+      linked->ReportTooDeep(true);
+      return nullptr;
+  }
 
   Orn_Channel* result = nullptr;
   switch (linked->interfaceType) {
