@@ -156,8 +156,10 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID p
   if (!pDevice || !pSrcData || SrcDataSize == 0) return D3DERR_INVALIDCALL;
   if (!d3dx8::FilterIsValid(Filter) || !d3dx8::FilterIsValid(MipFilter)) return D3DERR_INVALIDCALL;
 
+  HRESULT hr = d3dx8::CheckImageFitsDevice(pDevice, pSrcData, SrcDataSize);
+  if (FAILED(hr)) return hr;
   d3dx8::DecodedImage decoded;
-  HRESULT hr = d3dx8::DecodeForTexture(pSrcData, SrcDataSize, &decoded);
+  hr = d3dx8::DecodeForTexture(pSrcData, SrcDataSize, &decoded);
   if (FAILED(hr)) return hr;
   d3dx8::ApplyColorKey(&decoded.image, ColorKey);
 

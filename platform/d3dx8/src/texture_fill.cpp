@@ -26,6 +26,15 @@ UINT RoundUpToPowerOfTwo(UINT v) {
   return p;
 }
 
+HRESULT CheckImageFitsDevice(IDirect3DDevice8* device, const void* data, UINT size) {
+  uint32_t width = 0, height = 0;
+  if (!device || !ReadImageDimensions(data, size, &width, &height)) return D3D_OK;
+  D3DCAPS8 caps;
+  if (FAILED(device->GetDeviceCaps(&caps)) || caps.MaxTextureWidth == 0 || caps.MaxTextureHeight == 0) return D3D_OK;
+  const uint64_t largest = uint64_t(caps.MaxTextureWidth) * caps.MaxTextureHeight;
+  return uint64_t(width) * height > largest ? D3DERR_OUTOFVIDEOMEMORY : D3D_OK;
+}
+
 HRESULT DecodeForTexture(const void* data, UINT size, DecodedImage* decoded) {
   try {
     return DecodeImageFile(data, size, decoded);

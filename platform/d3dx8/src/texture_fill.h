@@ -11,6 +11,12 @@ namespace d3dx8 {
 
 UINT RoundUpToPowerOfTwo(UINT v);
 
+// Judges an image file by the size its header declares, before decoding:
+// D3DERR_OUTOFVIDEOMEMORY when it holds more texels than the largest texture
+// the device can make (larger sides within that are scaled down as usual),
+// else D3D_OK (an unreadable header is left to the decoder).
+HRESULT CheckImageFitsDevice(IDirect3DDevice8* device, const void* data, UINT size);
+
 // Decodes an image file held in memory; E_OUTOFMEMORY when its texels cannot
 // be held.
 HRESULT DecodeForTexture(const void* data, UINT size, DecodedImage* decoded);

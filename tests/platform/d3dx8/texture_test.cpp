@@ -207,3 +207,34 @@ TEST_F(TextureTest, FilterTextureRebuildsLowerLevels) {
 }
 
 }  // namespace
+
+namespace {
+// A PNG signature and IHDR chunk declaring the size, with no image data.
+Bytes BarePngHeader(uint32_t width, uint32_t height) {
+  Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  for (uint32_t v : {width, height})
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(v >> shift));
+  png.insert(png.end(), {8, 6, 0, 0, 0, 0, 0, 0, 0});
+  return png;
+}
+}  // namespace
+
+TEST_F(TextureTest, ImagesLargerThanTheDevicesLargestTextureAreRefusedBeforeDecoding) {
+  // The device's largest texture is 4096 x 4096. A header declaring more
+  // texels is refused at once; one declaring no more goes on to the decoder,
+  // which finds no image data behind it.
+  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY, Load(BarePngHeader(16384, 2048)));
+  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY, Load(BarePngHeader(4097, 4096)));
+  EXPECT_EQ(nullptr, texture_);
+  EXPECT_EQ(D3DXERR_INVALIDDATA, Load(BarePngHeader(4096, 4096)));
+  IDirect3DCubeTexture8* cube = nullptr;
+  const Bytes bomb = BarePngHeader(16384, 2048);
+  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY,
+            D3DXCreateCubeTextureFromFileInMemory(device_, bomb.data(), UINT(bomb.size()), &cube));
+  EXPECT_EQ(nullptr, cube);
+  // A side above the largest within the texel budget is scaled down as before.
+  const Texels wide(8192 * 4, 0xFF204060);
+  ASSERT_EQ(D3D_OK, Load(WritePng(8192, 4, wide, PngKind::kRgb), D3DX_DEFAULT, D3DX_DEFAULT, 1));
+  EXPECT_EQ(4096u, Desc(0).Width);
+  EXPECT_EQ(4u, Desc(0).Height);
+}

@@ -37,6 +37,11 @@ struct DecodedImage {
 // for anything unreadable; E_OUTOFMEMORY when the texels cannot be allocated.
 HRESULT DecodeImageFile(const void* data, size_t size, DecodedImage* out);
 
+// The width and height the file's header declares (the file type recognised
+// as DecodeImageFile does), without decoding; false when the header is
+// unreadable.
+bool ReadImageDimensions(const void* data, size_t size, uint32_t* width, uint32_t* height);
+
 // The decoders of the single file types; each expects its own file type.
 HRESULT DecodePng(const uint8_t* data, size_t size, DecodedImage* out);
 HRESULT DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out);
