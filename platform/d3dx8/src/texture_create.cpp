@@ -175,7 +175,12 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID p
   hr = pDevice->CreateTexture(width, height, levels, Usage, format, Pool, &texture);
   if (FAILED(hr)) return hr;
   d3dx8::PlanarLevels faceLevels(texture);
-  hr = d3dx8::FillLevels(faceLevels, 0, std::move(decoded.image), Filter, MipFilter);
+  // A compressed file that stores every level the texture has is taken as it
+  // is; anything else is filtered and converted from the top level.
+  if (ColorKey == 0 && d3dx8::CopyStoredLevels(faceLevels, decoded, format))
+    hr = D3D_OK;
+  else
+    hr = d3dx8::FillLevels(faceLevels, 0, std::move(decoded.image), Filter, MipFilter);
   if (FAILED(hr)) {
     texture->Release();
     return hr;

@@ -69,6 +69,11 @@ class CubeFaceLevels final : public FaceLevels {
   D3DCUBEMAP_FACES face_;
 };
 
+// Copies the levels a block-compressed file stores into the face when they
+// are exactly its levels (same format, every level's size); false, with
+// nothing written, otherwise.
+bool CopyStoredLevels(FaceLevels& face, const DecodedImage& decoded, D3DFORMAT format);
+
 // Writes `top` into `level` (scaled to its size with `filter`) and fills
 // every level below from the one above with `mipFilter`.
 HRESULT FillLevels(FaceLevels& face, UINT level, ArgbImage top, DWORD filter, DWORD mipFilter);

@@ -31,6 +31,14 @@ struct DecodedImage {
   D3DXIMAGE_INFO info{};         // what the file describes
   bool hasAlpha = false;         // the file carries alpha (or transparency)
   std::vector<PALETTEENTRY> palette;  // 256 entries for palettised files, else empty
+  // Block-compressed DDS files: the levels the file stores, from the top,
+  // each whole inside the file's bytes (which they point into).
+  struct StoredLevel {
+    const uint8_t* blocks;
+    uint64_t bytes;
+    UINT width, height;
+  };
+  std::vector<StoredLevel> storedLevels;
 };
 
 // Recognises the file type by its content and decodes it. D3DXERR_INVALIDDATA
