@@ -1,6 +1,6 @@
 // Evaluation depth: a channel pulls its children, so a very long chain of
 // children, or a public call that comes back into its own group, would nest
-// without end. Past the depth limit (2000 levels) the child is left out and
+// without end. Past the depth limit (1000 levels) the child is left out and
 // reported once per channel; a public call met again while it is still being
 // evaluated is left out the same way. Frames go on.
 #include "evaluation_depth.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kDocumentedLimit = 2000;
+constexpr int kDocumentedLimit = 1000;
 
 // Evaluates a channel as a plug-in does: every child it answers is pulled in
 // turn, depth first. Returns the deepest level reached (the channel itself
@@ -55,7 +55,7 @@ TEST_F(EvaluationDepthTest, AHundredThousandDeepChainIsCutAtTheLimitAndReportedO
   ASSERT_EQ(evaluation_depth::kMaxDepth, kDocumentedLimit);
   Orn_ChannelGroup* group = engine.AddGroup("Deep", 0);
   std::vector<TestChannel*> chain = Chain(100000, group);
-  chain[kDocumentedLimit]->SetChannelName("Level 2000");
+  chain[kDocumentedLimit]->SetChannelName("Level 1000");
 
   for (int frame = 0; frame < 3; ++frame) {
     engine.Frame();
@@ -65,7 +65,7 @@ TEST_F(EvaluationDepthTest, AHundredThousandDeepChainIsCutAtTheLimitAndReportedO
   }
   // One report, from the channel whose child was left out, naming it.
   EXPECT_EQ(Reports("Orn_Channel::GetChild: Channel evaluation deeper than the limit"), 1);
-  EXPECT_TRUE(log.HasPart("Level 2000"));
+  EXPECT_TRUE(log.HasPart("Level 1000"));
 
   // Once the deep evaluation has returned, a chain elsewhere is as deep as it
   // is: nothing of the cut chain is still counted.
