@@ -101,19 +101,8 @@ void Orn_Channel::DoDependencyInit(Orn_List*) {}
 // ---------------------------------------------------------------------------
 // Children
 
-// Not inlined: the frame of this call stands for the caller's place on the
-// stack when the evaluation depth is counted.
-__attribute__((noinline)) Orn_Channel* Orn_Channel::GetChild(int i) {
-  const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-  ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
-  Orn_Channel* linked = info ? info->channel : nullptr;
-  if (linked && (linked->interfaceType == VEL_NORMAL || linked->interfaceType == VEL_PUBLIC) &&
-      !TrackingCalls()) {
-    if (evaluation_depth::Enter(frame, nullptr) == evaluation_depth::Entry::kAllowed) return linked;
-    ReportTooDeep(false);
-    return nullptr;
-  }
-  return ResolveChild(i, frame);
+bool Orn_Channel::EnterPlainChild(uintptr_t frame) {
+  return evaluation_depth::Enter(frame, nullptr) == evaluation_depth::Entry::kAllowed;
 }
 
 void Orn_Channel::ReportTooDeep(bool reentered) {

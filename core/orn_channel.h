@@ -38,8 +38,17 @@ class Orn_Channel : public DllInterface {
 
   // The channel that answers for child entry i: a plain or public child at
   // once, every other case through the full resolution. NULL past the
-  // evaluation depth limit (reported once for this channel).
-  Orn_Channel* GetChild(int i);
+  // evaluation depth limit (reported once for this channel). The caller's
+  // stack frame stands for its place in the evaluation.
+  Orn_Channel* GetChild(int i) {
+    const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
+    Orn_Channel* linked = info ? info->channel : nullptr;
+    if (linked && (linked->interfaceType == VEL_NORMAL || linked->interfaceType == VEL_PUBLIC) &&
+        !TrackingCalls() && EnterPlainChild(frame))
+      return linked;
+    return ResolveChild(i, frame);
+  }
   // A number that changes whenever any link of any channel changes (a child
   // set or removed, a slot declared, an interface type changed, a channel
   // loaded or destroyed). A derived channel may keep typed pointers to its
@@ -80,6 +89,8 @@ class Orn_Channel : public DllInterface {
   // GetChild's full resolution, with call tracking; `frame` is GetChild's
   // stack frame.
   Orn_Channel* ResolveChild(int i, uintptr_t frame);
+  // Counts a plain child's resolution made from `frame`; false past the limit.
+  static bool EnterPlainChild(uintptr_t frame);
   // Reports, once for this channel, a child left out for being too deep.
   void ReportTooDeep(bool reentered);
 
