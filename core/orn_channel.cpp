@@ -1,6 +1,7 @@
 #include "orn_channel.h"
 
 #include "channel_internal.h"
+#include "evaluation_depth.h"
 #include "engine_interface.h"
 #include "file_loader.h"
 #include "file_path_find.h"
@@ -61,7 +62,8 @@ Orn_Channel::Orn_Channel()
       ignoreTreeCount(false),
       timeStamp(static_cast<DWORD>(std::rand())),
       uniqueChannel(false),
-      typeCached(false) {}
+      typeCached(false),
+      depthReported(false) {}
 
 uint64_t Orn_Channel::linkChangeCount = 1;
 
@@ -99,7 +101,24 @@ void Orn_Channel::DoDependencyInit(Orn_List*) {}
 // ---------------------------------------------------------------------------
 // Children
 
-Orn_Channel* Orn_Channel::ResolveChild(int i) {
+bool Orn_Channel::EnterPlainChild(uintptr_t frame) {
+  return evaluation_depth::Enter(frame, nullptr) == evaluation_depth::Entry::kAllowed;
+}
+
+void Orn_Channel::ReportTooDeep(bool reentered) {
+  if (depthReported) return;
+  depthReported = true;
+  EngineInterface* eng = EngineOf(this);
+  if (!eng) return;
+  if (reentered)
+    eng->errorFunctor("Orn_Channel::GetChild: A public call that calls itself again is left out");
+  else
+    eng->errorFunctor("Orn_Channel::GetChild: Channel evaluation deeper than the limit; the child is left out, levels : ",
+                      evaluation_depth::kMaxDepth);
+  if (channelName) eng->errorFunctor("Channel : ", channelName);
+}
+
+Orn_Channel* Orn_Channel::ResolveChild(int i, uintptr_t frame) {
   EngineInterface* eng = engine;
   bool track = eng && eng->ext && eng->ext->GetIfTrackChannelCalling();
   ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
@@ -109,6 +128,16 @@ Orn_Channel* Orn_Channel::ResolveChild(int i) {
     if (linked) channelInternal.UpdateCallingTime(linked);
   }
   if (!linked) return nullptr;
+  switch (evaluation_depth::Enter(frame, linked->interfaceType == VEL_PUBLICCALL ? linked : nullptr)) {
+    case evaluation_depth::Entry::kAllowed:
+      break;
+    case evaluation_depth::Entry::kTooDeep:
+      ReportTooDeep(false);
+      return nullptr;
+    case evaluation_depth::Entry::kReentered:
+      linked->ReportTooDeep(true);
+      return nullptr;
+  }
 
   Orn_Channel* result = nullptr;
   switch (linked->interfaceType) {

@@ -36,15 +36,18 @@ class Orn_Channel : public DllInterface {
   virtual void SetTimeStamp();
   virtual void DoDependencyInit(Orn_List* dependencies);
 
-  // The channel that answers for child entry i. A plain or public child is
-  // answered at once; every other case takes the full resolution.
+  // The channel that answers for child entry i: a plain or public child at
+  // once, every other case through the full resolution. NULL past the
+  // evaluation depth limit (reported once for this channel). The caller's
+  // stack frame stands for its place in the evaluation.
   Orn_Channel* GetChild(int i) {
+    const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
     Orn_Channel* linked = info ? info->channel : nullptr;
     if (linked && (linked->interfaceType == VEL_NORMAL || linked->interfaceType == VEL_PUBLIC) &&
-        !TrackingCalls())
+        !TrackingCalls() && EnterPlainChild(frame))
       return linked;
-    return ResolveChild(i);
+    return ResolveChild(i, frame);
   }
   // A number that changes whenever any link of any channel changes (a child
   // set or removed, a slot declared, an interface type changed, a channel
@@ -83,8 +86,13 @@ class Orn_Channel : public DllInterface {
   // The tree count CheckRenderCount compares with: the group's, else the
   // engine's.
   int CurrentTreeCount();
-  // GetChild's full resolution, with call tracking.
-  Orn_Channel* ResolveChild(int i);
+  // GetChild's full resolution, with call tracking; `frame` is GetChild's
+  // stack frame.
+  Orn_Channel* ResolveChild(int i, uintptr_t frame);
+  // Counts a plain child's resolution made from `frame`; false past the limit.
+  static bool EnterPlainChild(uintptr_t frame);
+  // Reports, once for this channel, a child left out for being too deep.
+  void ReportTooDeep(bool reentered);
 
   ChannelType channelType;
   int32_t lastTreeCount;
@@ -105,6 +113,7 @@ class Orn_Channel : public DllInterface {
   DWORD timeStamp;
   bool uniqueChannel;
   bool typeCached;
+  bool depthReported;
   ChildCreation pendingCreation;
 
   static uint64_t linkChangeCount;

@@ -80,13 +80,18 @@ bool Vel_DX8_Texture::LoadTextureFromMemory(const char* bytes, int size) {
   }
   switch (result) {
     case E_OUTOFMEMORY: error("E_OUTOFMEMORY"); break;
-    case D3DERR_OUTOFVIDEOMEMORY: error("D3DERR_OUTOFVIDEOMEMORY"); break;
+    case D3DERR_OUTOFVIDEOMEMORY:
+      // Also an image declaring more texels than the device's largest texture,
+      // refused before it is decoded.
+      error("D3DERR_OUTOFVIDEOMEMORY");
+      break;
     case D3DERR_NOTAVAILABLE: error("Device does not support method"); break;
     case D3DERR_INVALIDCALL: error("D3DERR_INVALIDCALL"); break;
     case D3DXERR_INVALIDDATA: error("D3DXERR_INVALIDDATA"); break;
     default: break;
   }
   error("Vel_DX8_Texture::LoadTextureFromMemory Error loading texture!");
+  if (engine && GetChannelName()) engine->errorFunctor("Texture : ", GetChannelName());
   return false;
 }
 

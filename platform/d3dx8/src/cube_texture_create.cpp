@@ -49,8 +49,10 @@ HRESULT D3DXCreateCubeTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVO
   if (!pDevice || !pSrcData || SrcDataSize == 0) return D3DERR_INVALIDCALL;
   if (!d3dx8::FilterIsValid(Filter) || !d3dx8::FilterIsValid(MipFilter)) return D3DERR_INVALIDCALL;
 
+  HRESULT hr = d3dx8::CheckImageFitsDevice(pDevice, pSrcData, SrcDataSize);
+  if (FAILED(hr)) return hr;
   d3dx8::DecodedImage decoded;
-  HRESULT hr = d3dx8::DecodeForTexture(pSrcData, SrcDataSize, &decoded);
+  hr = d3dx8::DecodeForTexture(pSrcData, SrcDataSize, &decoded);
   if (FAILED(hr)) return hr;
   UINT size = (Size == 0 || Size == D3DX_DEFAULT) ? d3dx8::RoundUpToPowerOfTwo(decoded.image.width) : Size;
   UINT levels = MipLevels;

@@ -156,8 +156,10 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID p
   if (!pDevice || !pSrcData || SrcDataSize == 0) return D3DERR_INVALIDCALL;
   if (!d3dx8::FilterIsValid(Filter) || !d3dx8::FilterIsValid(MipFilter)) return D3DERR_INVALIDCALL;
 
+  HRESULT hr = d3dx8::CheckImageFitsDevice(pDevice, pSrcData, SrcDataSize);
+  if (FAILED(hr)) return hr;
   d3dx8::DecodedImage decoded;
-  HRESULT hr = d3dx8::DecodeForTexture(pSrcData, SrcDataSize, &decoded);
+  hr = d3dx8::DecodeForTexture(pSrcData, SrcDataSize, &decoded);
   if (FAILED(hr)) return hr;
   d3dx8::ApplyColorKey(&decoded.image, ColorKey);
 
@@ -173,7 +175,12 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice8* pDevice, LPCVOID p
   hr = pDevice->CreateTexture(width, height, levels, Usage, format, Pool, &texture);
   if (FAILED(hr)) return hr;
   d3dx8::PlanarLevels faceLevels(texture);
-  hr = d3dx8::FillLevels(faceLevels, 0, std::move(decoded.image), Filter, MipFilter);
+  // A compressed file that stores every level the texture has is taken as it
+  // is; anything else is filtered and converted from the top level.
+  if (ColorKey == 0 && d3dx8::CopyStoredLevels(faceLevels, decoded, format))
+    hr = D3D_OK;
+  else
+    hr = d3dx8::FillLevels(faceLevels, 0, std::move(decoded.image), Filter, MipFilter);
   if (FAILED(hr)) {
     texture->Release();
     return hr;

@@ -11,6 +11,12 @@ namespace d3dx8 {
 
 UINT RoundUpToPowerOfTwo(UINT v);
 
+// Judges an image file by the size its header declares, before decoding:
+// D3DERR_OUTOFVIDEOMEMORY when it holds more texels than the largest texture
+// the device can make (larger sides within that are scaled down as usual),
+// else D3D_OK (an unreadable header is left to the decoder).
+HRESULT CheckImageFitsDevice(IDirect3DDevice8* device, const void* data, UINT size);
+
 // Decodes an image file held in memory; E_OUTOFMEMORY when its texels cannot
 // be held.
 HRESULT DecodeForTexture(const void* data, UINT size, DecodedImage* decoded);
@@ -62,6 +68,11 @@ class CubeFaceLevels final : public FaceLevels {
   IDirect3DCubeTexture8* texture_;
   D3DCUBEMAP_FACES face_;
 };
+
+// Copies the levels a block-compressed file stores into the face when they
+// are exactly its levels (same format, every level's size); false, with
+// nothing written, otherwise.
+bool CopyStoredLevels(FaceLevels& face, const DecodedImage& decoded, D3DFORMAT format);
 
 // Writes `top` into `level` (scaled to its size with `filter`) and fills
 // every level below from the one above with `mipFilter`.

@@ -4,6 +4,7 @@
 #include "channel_internal.h"
 #include "orn_channel.h"
 #include "orn_channel_group.h"
+#include "shadersurface/vel_dx8_pixel_shader_surface.h"
 #include "text/text_channel.h"
 
 #include <cstdio>
@@ -25,6 +26,18 @@ const char* const kTextOutType = "6B92D0E4-7C31-4A5F-8E17-D4A3B96C0F28";
 const char* const kTextType = "E4B71C39-2A5D-4F86-9C03-7D1A5E62B8F0";
 const char* const kVectorType = "C2A95E18-0B7D-4F36-8D41-95E3A7C06F2B";
 const char* const kFloatType = "7D4F1A06-C9E3-4B85-A2D7-F05B8C631E4A";
+const char* const kSceneType = "DFE3DAB7-1F21-4F2A-BD76-A467B1115308";
+const char* const kObjectType = "E93A5D17-06C4-4F2B-8C71-B5D48A29E063";
+const char* const kObjectDataType = "94E0B5C3-1A7F-4C28-8D56-E2B41F09A7C4";
+const char* const kShaderSurfaceType = "7A3C9E41-62B0-4D17-B8E4-1F95A0C6D372";
+const char* const kMotionType = "41C8A2F7-E5B9-4D06-9F3E-07A6C5D1B948";
+const char* const kCameraType = "8D25C9A0-F1E7-4B63-A948-3E0D6B72C5F1";
+constexpr int kMotionParentSlot = 4;
+// Links of the deep chains: far past the evaluation depth limit, yet inside
+// the target's input size (1 MiB). The motions' chain is deep enough to
+// overflow the target's stack when evaluated without the limit.
+constexpr int kDeepChain = 6000;
+constexpr int kDeepMotionChain = 3500;
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +136,82 @@ int main(int argc, char** argv) {
     text->SetStartChannel(textOut->GetChannelIDIndexNr());
   }
   save(text, "text.grp");
+
+  // A chain of frame-log channels, each the child of the one before.
+  Orn_ChannelGroup* deep = engine->CreateNewGroup("Deep", false, -1);
+  Orn_Channel* previous = nullptr;
+  for (int i = 0; i < kDeepChain; ++i) {
+    Orn_Channel* channel = engine->InitChannelFromType(FuzzFrameLogType(), deep, false);
+    if (previous) previous->SetChild(channel, -1, 0);
+    else deep->SetStartChannel(channel->GetChannelIDIndexNr());
+    previous = channel;
+  }
+  save(deep, "deep_chain.grp");
+
+  // A camera placed by a motion whose parent chain is as deep.
+  Orn_ChannelGroup* deepMotion = engine->CreateNewGroup("Deep Motion", false, -1);
+  Orn_Channel* camera = engine->InitChannelFromType(GuidLiteral(kCameraType), deepMotion, false);
+  if (!camera) {
+    std::fprintf(stderr, "make_group_seeds: the camera plug-in is missing\n");
+    return 1;
+  }
+  deepMotion->SetStartChannel(camera->GetChannelIDIndexNr());
+  previous = camera;
+  for (int i = 0; i < kDeepMotionChain; ++i) {
+    Orn_Channel* motion = engine->InitChannelFromType(GuidLiteral(kMotionType), deepMotion, false);
+    if (!motion) {
+      std::fprintf(stderr, "make_group_seeds: the motion plug-in is missing\n");
+      return 1;
+    }
+    previous->SetChild(motion, -1, previous == camera ? 0 : kMotionParentSlot);
+    previous = motion;
+  }
+  save(deepMotion, "deep_motion.grp");
+
+  // A public channel whose child is a public call to itself (its own pool,
+  // instance 0), passing a parameter.
+  Orn_ChannelGroup* loop = engine->CreateNewGroup("Loop", false, -1);
+  ParameterInterfaceInfo loopParameter = {};
+  std::strcpy(loopParameter.name, "In");
+  loopParameter.type = FuzzFrameLogType();
+  loop->AddParameterInfo(loopParameter);
+  Orn_Channel* body = engine->InitChannelFromType(FuzzFrameLogType(), loop, false);
+  body->SetChannelName("Body");
+  body->SetChannelInterfaceType(1);
+  Orn_Channel* selfCall = engine->InitChannelFromType(FuzzFrameLogType(), loop, false);
+  selfCall->SetChannelInterfaceType(2);
+  PublicCallInfo self;
+  std::strcpy(self.channelName, "Body");
+  std::strcpy(self.poolName, "Loop");
+  self.requestedNr = 0;
+  channelInternal.SetPublicCallInfo(selfCall, self);
+  selfCall->SetChild(engine->InitChannelFromType(FuzzFrameLogType(), loop, false), -1, 0);
+  body->SetChild(selfCall, -1, 0);
+  loop->SetStartChannel(body->GetChannelIDIndexNr());
+  save(loop, "self_call.grp");
+
+  // A shader surface of each effect number, drawn by an object of a scene,
+  // with its declared children (the Shader Info) and a mesh.
+  for (int number = Vel_DX8_PixelShaderSurface::kReflectiveBump; number <= Vel_DX8_PixelShaderSurface::kOcean;
+       ++number) {
+    const std::string pool = "Effect " + std::to_string(number);
+    Orn_ChannelGroup* effect = engine->CreateNewGroup(pool.c_str(), false, -1);
+    Orn_Channel* scene = engine->InitChannelFromType(GuidLiteral(kSceneType), effect, false);
+    Orn_Channel* object = engine->InitChannelFromType(GuidLiteral(kObjectType), effect, true);
+    Orn_Channel* surface = engine->InitChannelFromType(GuidLiteral(kShaderSurfaceType), effect, true);
+    Orn_Channel* mesh = engine->InitChannelFromType(GuidLiteral(kObjectDataType), effect, false);
+    if (!effect || !scene || !object || !surface || !mesh ||
+        surface->GetChannelType().type != GuidLiteral(kShaderSurfaceType)) {
+      std::fprintf(stderr, "make_group_seeds: a drawing plug-in is missing\n");
+      return 1;
+    }
+    static_cast<Vel_DX8_PixelShaderSurface*>(surface)->SetShaderEffect(number);
+    surface->SetChild(mesh, -1, 0);
+    object->SetChild(surface, -1, 2);
+    scene->SetChild(object, -1, 0);
+    effect->SetStartChannel(scene->GetChannelIDIndexNr());
+    save(effect, ("effect_" + std::to_string(number) + ".grp").c_str());
+  }
 
   // The bundled scene demo: a whole project's records, textures and meshes.
   const std::filesystem::path scene = std::filesystem::path(KELVANE_DIST_DIR) / "demos" / "scene" / "start.grp";

@@ -3,6 +3,7 @@
 #include <d3dx8/d3dx8.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <cstring>
 
 #include "device_fixture.h"
@@ -207,3 +208,82 @@ TEST_F(TextureTest, FilterTextureRebuildsLowerLevels) {
 }
 
 }  // namespace
+
+namespace {
+// A PNG signature and IHDR chunk declaring the size, with no image data.
+Bytes BarePngHeader(uint32_t width, uint32_t height) {
+  Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  for (uint32_t v : {width, height})
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(v >> shift));
+  png.insert(png.end(), {8, 6, 0, 0, 0, 0, 0, 0, 0});
+  return png;
+}
+}  // namespace
+
+TEST_F(TextureTest, ImagesLargerThanTheDevicesLargestTextureAreRefusedBeforeDecoding) {
+  // The device's largest texture is 4096 x 4096. A header declaring more
+  // texels is refused at once; one declaring no more goes on to the decoder,
+  // which finds no image data behind it.
+  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY, Load(BarePngHeader(16384, 2048)));
+  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY, Load(BarePngHeader(4097, 4096)));
+  EXPECT_EQ(nullptr, texture_);
+  EXPECT_EQ(D3DXERR_INVALIDDATA, Load(BarePngHeader(4096, 4096)));
+  IDirect3DCubeTexture8* cube = nullptr;
+  const Bytes bomb = BarePngHeader(16384, 2048);
+  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY,
+            D3DXCreateCubeTextureFromFileInMemory(device_, bomb.data(), UINT(bomb.size()), &cube));
+  EXPECT_EQ(nullptr, cube);
+  // A side above the largest within the texel budget is scaled down as before.
+  const Texels wide(8192 * 4, 0xFF204060);
+  ASSERT_EQ(D3D_OK, Load(WritePng(8192, 4, wide, PngKind::kRgb), D3DX_DEFAULT, D3DX_DEFAULT, 1));
+  EXPECT_EQ(4096u, Desc(0).Width);
+  EXPECT_EQ(4u, Desc(0).Height);
+}
+
+TEST_F(TextureTest, CompressedDdsWithEveryLevelIsTakenAsItIs) {
+  // 4096 x 4096 DXT5 with all 13 levels, written by hand: magic, the 124-byte
+  // header (flags caps|height|width|pixel format|mip count|linear size, 13
+  // levels, pixel format "DXT5", caps complex|texture|mipmap), then the
+  // levels. Every block of level i holds bytes i*16 .. i*16+15.
+  Bytes dds(128, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) dds[at + i] = uint8_t(v >> (8 * i));
+  };
+  std::memcpy(dds.data(), "DDS ", 4);
+  put32(4, 124);
+  put32(8, 0x1 | 0x2 | 0x4 | 0x1000 | 0x20000 | 0x80000);
+  put32(12, 4096);
+  put32(16, 4096);
+  put32(20, 1024 * 1024 * 16);
+  put32(28, 13);
+  put32(76, 32);
+  put32(80, 0x4);
+  std::memcpy(dds.data() + 84, "DXT5", 4);
+  put32(108, 0x8 | 0x1000 | 0x400000);
+  for (UINT level = 0, size = 4096; level < 13; ++level, size /= 2) {
+    const size_t blocks = size_t((size + 3) / 4) * ((size + 3) / 4);
+    for (size_t b = 0; b < blocks; ++b)
+      for (uint8_t k = 0; k < 16; ++k) dds.push_back(uint8_t(level * 16 + k));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(D3D_OK, Load(dds));
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(seconds, 20.0);  // filtering and compressing the levels anew took minutes under the sanitizers
+  ASSERT_EQ(13u, texture_->GetLevelCount());
+  for (UINT level = 0; level < 13; ++level) {
+    const D3DSURFACE_DESC desc = Desc(level);
+    EXPECT_EQ(D3DFMT_DXT5, desc.Format);
+    EXPECT_EQ(4096u >> level, desc.Width);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(D3D_OK, texture_->LockRect(level, &locked, nullptr, D3DLOCK_READONLY));
+    const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
+    // The first and the last block of the level.
+    const UINT blockRows = (desc.Height + 3) / 4, blocksWide = (desc.Width + 3) / 4;
+    const uint8_t* last = bits + size_t(blockRows - 1) * locked.Pitch + size_t(blocksWide - 1) * 16;
+    for (uint8_t k = 0; k < 16; ++k) {
+      EXPECT_EQ(uint8_t(level * 16 + k), bits[k]) << "level " << level;
+      EXPECT_EQ(uint8_t(level * 16 + k), last[k]) << "level " << level;
+    }
+    texture_->UnlockRect(level);
+  }
+}

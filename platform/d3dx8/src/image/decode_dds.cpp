@@ -173,6 +173,18 @@ HRESULT DecodeDds(const uint8_t* data, size_t size, DecodedImage* out) {
     }
   }
 
+  if (compressed && !(caps2 & (kCaps2CubeMap | kCaps2Volume))) {
+    uint64_t offset = kDataOffset;
+    for (uint64_t level = 0, w = width, h = height; level < storedLevels && level < 32; ++level) {
+      const uint64_t bytes = levelBytes(w, h);
+      if (!in.Has(offset, bytes)) break;
+      out->storedLevels.push_back({data + offset, bytes, UINT(w), UINT(h)});
+      offset += bytes;
+      w = w > 1 ? w / 2 : 1;
+      h = h > 1 ? h / 2 : 1;
+    }
+  }
+
   out->hasAlpha = hasAlpha;
   out->info.Width = width;
   out->info.Height = height;

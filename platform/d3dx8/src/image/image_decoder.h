@@ -31,11 +31,24 @@ struct DecodedImage {
   D3DXIMAGE_INFO info{};         // what the file describes
   bool hasAlpha = false;         // the file carries alpha (or transparency)
   std::vector<PALETTEENTRY> palette;  // 256 entries for palettised files, else empty
+  // Block-compressed DDS files: the levels the file stores, from the top,
+  // each whole inside the file's bytes (which they point into).
+  struct StoredLevel {
+    const uint8_t* blocks;
+    uint64_t bytes;
+    UINT width, height;
+  };
+  std::vector<StoredLevel> storedLevels;
 };
 
 // Recognises the file type by its content and decodes it. D3DXERR_INVALIDDATA
 // for anything unreadable; E_OUTOFMEMORY when the texels cannot be allocated.
 HRESULT DecodeImageFile(const void* data, size_t size, DecodedImage* out);
+
+// The width and height the file's header declares (the file type recognised
+// as DecodeImageFile does), without decoding; false when the header is
+// unreadable.
+bool ReadImageDimensions(const void* data, size_t size, uint32_t* width, uint32_t* height);
 
 // The decoders of the single file types; each expects its own file type.
 HRESULT DecodePng(const uint8_t* data, size_t size, DecodedImage* out);
