@@ -91,8 +91,8 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   void DrawPass();
   // Binds the texture children to stages 0..k-1 with the surface's stage
   // settings, disables stage k, and answers k.
-  int BindTextures();
-  void UnbindTextures(int stages);
+  int BindTextures(IDirect3DDevice8* d3d);
+  void UnbindTextures(IDirect3DDevice8* d3d, int stages);
   // Child 1: ApplyMaterial of a material, CallChannel of anything else.
   void ApplyMaterialChild();
 
