@@ -136,17 +136,17 @@ void Vel_DX8_SurfaceChannel::DoDrawSurface() {
   Vel_DX8_ObjectDataChannel* mesh = GetObjectData();
   if (!device || !mesh) return;
   directGraphics_->ChangeRenderState(D3DRS_ZBIAS, settings_.zBias);
-  const int stages = BindTextures(device);
-  ApplyMaterialChild();
+  const Links& links = CurrentLinks();
+  const int stages = BindTextures(device, links);
+  ApplyMaterialChild(links);
   device->SetTransform(D3DTS_WORLD, &worldMatrix_);
   mesh->SetWorldMatrix(worldMatrix_);
   mesh->CallChannel();
   UnbindTextures(device, stages);
 }
 
-int Vel_DX8_SurfaceChannel::BindTextures(IDirect3DDevice8* d3d) {
+int Vel_DX8_SurfaceChannel::BindTextures(IDirect3DDevice8* d3d, const Links& links) {
   Vel_DX8_DirectGraphicsChannel* device = directGraphics_;
-  const Links& links = CurrentLinks();
   const int count = links.textureCount;
   // Without textures stage 0 still runs with the surface's settings: a
   // stage without a texture reads opaque white, so the lit colour and the
@@ -193,8 +193,9 @@ void Vel_DX8_SurfaceChannel::UnbindTextures(IDirect3DDevice8* d3d, int stages) {
   }
 }
 
-void Vel_DX8_SurfaceChannel::ApplyMaterialChild() {
-  const Links& links = CurrentLinks();
+void Vel_DX8_SurfaceChannel::ApplyMaterialChild() { ApplyMaterialChild(CurrentLinks()); }
+
+void Vel_DX8_SurfaceChannel::ApplyMaterialChild(const Links& links) {
   if (links.material) links.material->ApplyMaterial();
   else if (links.materialChild) links.materialChild->CallChannel();
 }
