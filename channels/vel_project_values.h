@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace vel {
 
@@ -41,10 +42,16 @@ inline uint32_t ColorBytes(const D3DXVECTOR3& rgb, float scale = 255.0f) {
 // v when it is finite, else `otherwise`.
 inline float FiniteOr(float v, float otherwise) { return std::isfinite(v) ? v : otherwise; }
 
+// A float is finite unless its exponent bits are all set (infinity, NaN);
+// tested without a branch per value, as every drawn matrix passes here.
 inline bool AllFinite(const float* values, int n) {
-  for (int i = 0; i < n; ++i)
-    if (!std::isfinite(values[i])) return false;
-  return true;
+  uint32_t finite = 1;
+  for (int i = 0; i < n; ++i) {
+    uint32_t bits;
+    std::memcpy(&bits, &values[i], sizeof bits);
+    finite &= (bits & 0x7f800000u) != 0x7f800000u;
+  }
+  return finite != 0;
 }
 inline bool AllFinite(const D3DXMATRIX& m) { return AllFinite(&m.m[0][0], 16); }
 inline bool AllFinite(const D3DXVECTOR3& v) { return AllFinite(&v.x, 3); }

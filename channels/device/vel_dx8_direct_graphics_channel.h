@@ -80,6 +80,21 @@ class Vel_DX8_DirectGraphicsChannel : public Orn_Channel {
   virtual void SetPresentWindow(HWND window);
   virtual void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
 
+  // The two cached setters for callers that set many states per draw: a
+  // value already in the copy is let through here, without a call (the
+  // setter would send nothing for it either); any other goes to the setter.
+  void ChangeRenderState(DWORD state, DWORD value) {
+    if (state < static_cast<DWORD>(kRenderStateCount) && renderStates_[state] == value) return;
+    SetRenderState(state, value);
+  }
+  void ChangeTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    const DWORD t = static_cast<DWORD>(type);
+    if (stage < static_cast<DWORD>(kStageCount) && t < static_cast<DWORD>(kStageStateCount) &&
+        stageStates_[stage][t] == value)
+      return;
+    SetTextureStageState(stage, type, value);
+  }
+
  protected:
   IDirect3D8* d3d_;
   IDirect3DDevice8* device_;

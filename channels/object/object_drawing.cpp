@@ -169,8 +169,8 @@ void Vel_DX8_ObjectChannel::DrawPass(bool transparent) {
                           : vel::ChildAs<Vel_DX8_SurfaceChannel>(this, i + kFirstSurface, vel::kSurfaceType);
     if (!surface) continue;
     if (!transparent && surface->GetTransparentSurface()) hasTransparent_ = true;
-    directGraphics_->SetRenderState(D3DRS_ZENABLE, surface->GetCheckDepthBuffer() ? 1 : 0);
-    directGraphics_->SetRenderState(D3DRS_ZWRITEENABLE, surface->GetWriteDepthBuffer() ? 1 : 0);
+    directGraphics_->ChangeRenderState(D3DRS_ZENABLE, surface->GetCheckDepthBuffer() ? 1 : 0);
+    directGraphics_->ChangeRenderState(D3DRS_ZWRITEENABLE, surface->GetWriteDepthBuffer() ? 1 : 0);
     surface->SetWorldMatrix(m);
     if (transparent) surface->DrawTransparentSurface();
     else surface->DrawSurface();

@@ -86,6 +86,10 @@ D3DXVECTOR3 Vel_DX8_ObjectDataChannel::GetBoundingBoxMax() {
 void Vel_DX8_ObjectDataChannel::InvalidateVertexDataInfo() { boxValid_ = false; }
 
 BoundingBox Vel_DX8_ObjectDataChannel::GetObjectTransformedMinMaxBox(D3DXMATRIX matrix) {
+  return TransformedBox(matrix);
+}
+
+BoundingBox Vel_DX8_ObjectDataChannel::TransformedBox(const D3DXMATRIX& matrix) {
   if (!boxValid_) CalculateBoundingBox();
   if (boxValid_ && !cachedBoxStale_ && std::memcmp(&matrix, &cachedBoxMatrix_, sizeof matrix) == 0) return cachedBox_;
   BoundingBox box = TransformBox(boxMin_, boxMax_, matrix);
@@ -98,9 +102,7 @@ BoundingBox Vel_DX8_ObjectDataChannel::GetObjectTransformedMinMaxBox(D3DXMATRIX 
   return box;
 }
 
-BoundingBox Vel_DX8_ObjectDataChannel::GetObjectTransformedMinMaxBox() {
-  return GetObjectTransformedMinMaxBox(worldMatrix_);
-}
+BoundingBox Vel_DX8_ObjectDataChannel::GetObjectTransformedMinMaxBox() { return TransformedBox(worldMatrix_); }
 
 bool Vel_DX8_ObjectDataChannel::GetIfObjectIsVisible() {
   if (GetVertexCount() < 4) return true;

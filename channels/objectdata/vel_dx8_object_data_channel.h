@@ -182,6 +182,8 @@ class Vel_DX8_ObjectDataChannel : public Vel_DX8_D3DDeviceUse {
   void WriteInterleaved(unsigned char* dest) const;
   // Sends the statistics and the draw call of the polygon type.
   void DrawPrimitives(IDirect3DDevice8* device);
+  // The box carried through `matrix`, from or into the one-entry cache.
+  BoundingBox TransformedBox(const D3DXMATRIX& matrix);
   // The coordinates and the length of UV set `set` (0 UV set 1, else UV set 2).
   VertTUV* UVArray(int set) const { return set == 0 ? uvSet1_ : uvSet2_; }
   int32_t UVLength(int set) const { return set == 0 ? uvSet1Length_ : uvSet2Length_; }

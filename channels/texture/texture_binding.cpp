@@ -4,6 +4,7 @@
 
 #include "device/vel_dx8_direct_graphics_channel.h"
 #include "floatvalue/vel_float_channel.h"
+#include "groupbuffer/group_buffer_channel.h"
 #include "vel_child_access.h"
 #include "vel_project_values.h"
 #include "vel_type_guids.h"
@@ -42,8 +43,16 @@ void Vel_DX8_Texture::ClearTexture(int stage) {
   if (device) device->SetTexture(static_cast<DWORD>(stage), nullptr);
 }
 
+const Vel_DX8_Texture::BindLinks& Vel_DX8_Texture::CurrentBindLinks() {
+  if (bindLinks_.stamp.Fresh(this)) return bindLinks_;
+  bindLinks_.groupBuffer = vel::ChildAs<GroupBufferChannel>(this, kGroupBufferSlot, vel::kGroupBufferType);
+  bindLinks_.alpha = GetChild(kAlphaSlot);
+  bindLinks_.stamp.Take(this);
+  return bindLinks_;
+}
+
 void Vel_DX8_Texture::CheckAplhaRefresh() {
-  Orn_Channel* linked = GetChild(kAlphaSlot);
+  Orn_Channel* linked = CurrentBindLinks().alpha;
   if (linked != alphaChildSeen_) {
     alphaChildSeen_ = linked;
     alphaRefresh_ = true;

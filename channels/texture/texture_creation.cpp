@@ -186,7 +186,7 @@ Vel_DX8_Texture* Vel_DX8_Texture::CreateTumbNailTexture(int width, int height) {
 }
 
 void Vel_DX8_Texture::CheckGroupBuffer() {
-  GroupBufferChannel* buffer = vel::ChildAs<GroupBufferChannel>(this, kGroupBufferSlot, vel::kGroupBufferType);
+  GroupBufferChannel* buffer = CurrentBindLinks().groupBuffer;
   if (!buffer) return;
   DWORD stamp = static_cast<DWORD>(buffer->GetTimeStamp());
   if (stamp == groupBufferStamp_) return;

@@ -16,11 +16,14 @@
 #pragma once
 
 #include "deviceuse/vel_dx8_d3d_device_use.h"
+#include "vel_child_access.h"
 
 #include <d3d8/d3d8.h>
 
 #include <memory>
 #include <vector>
+
+class GroupBufferChannel;
 
 class Vel_DX8_Texture : public Vel_DX8_D3DDeviceUse {
  public:
@@ -172,4 +175,15 @@ class Vel_DX8_Texture : public Vel_DX8_D3DDeviceUse {
   Orn_Channel* alphaChildSeen_ = nullptr;
   // The clock the retries are timed by, in milliseconds (GetTickCount).
   DWORD (*retryClock)();
+
+ private:
+  // The children every bind reads, kept between link changes (see
+  // vel::LinkStamp).
+  struct BindLinks {
+    vel::LinkStamp stamp;
+    GroupBufferChannel* groupBuffer = nullptr;
+    Orn_Channel* alpha = nullptr;  // whatever the alpha slot holds
+  };
+  const BindLinks& CurrentBindLinks();
+  BindLinks bindLinks_;
 };

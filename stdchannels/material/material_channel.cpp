@@ -26,9 +26,8 @@ ChannelType& TypeRecord() {
 }
 
 // The colour of a vector child in place of `own` (its alpha stays), when the
-// child is a vector channel with finite values.
-void TakeColor(Orn_Channel* parent, int slot, D3DCOLORVALUE* own) {
-  Vel_VectorChannel* child = vel::ChildAs<Vel_VectorChannel>(parent, slot, vel::kVectorType);
+// child's values are finite.
+void TakeColor(Vel_VectorChannel* child, D3DCOLORVALUE* own) {
   if (!child) return;
   D3DXVECTOR3 v = child->GetVector();
   if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) return;
@@ -37,8 +36,7 @@ void TakeColor(Orn_Channel* parent, int slot, D3DCOLORVALUE* own) {
   own->b = v.z;
 }
 
-void TakeFloat(Orn_Channel* parent, int slot, float* own) {
-  Vel_FloatChannel* child = vel::ChildAs<Vel_FloatChannel>(parent, slot, vel::kFloatType);
+void TakeFloat(Vel_FloatChannel* child, float* own) {
   if (!child) return;
   float v = child->GetFloat();
   if (std::isfinite(v)) *own = v;
@@ -97,15 +95,26 @@ void MaterialChannel::ApplyMaterial() {
 
 D3DMATERIAL8 MaterialChannel::GetMaterial() {
   D3DMATERIAL8 m = material_;
-  TakeColor(this, kDiffuse, &m.Diffuse);
-  TakeColor(this, kAmbient, &m.Ambient);
-  TakeColor(this, kSpecular, &m.Specular);
-  TakeColor(this, kEmissive, &m.Emissive);
-  TakeFloat(this, kPower, &m.Power);
+  const Links& links = CurrentLinks();
+  TakeColor(links.colors[0], &m.Diffuse);
+  TakeColor(links.colors[1], &m.Ambient);
+  TakeColor(links.colors[2], &m.Specular);
+  TakeColor(links.colors[3], &m.Emissive);
+  TakeFloat(links.power, &m.Power);
   float alpha = m.Diffuse.a;
-  TakeFloat(this, kAlpha, &alpha);
+  TakeFloat(links.alpha, &alpha);
   m.Diffuse.a = m.Ambient.a = m.Specular.a = m.Emissive.a = alpha;
   return m;
+}
+
+const MaterialChannel::Links& MaterialChannel::CurrentLinks() {
+  if (links_.stamp.Fresh(this)) return links_;
+  for (int i = 0; i < 4; ++i)
+    links_.colors[i] = vel::ChildAs<Vel_VectorChannel>(this, kDiffuse + i, vel::kVectorType);
+  links_.power = vel::ChildAs<Vel_FloatChannel>(this, kPower, vel::kFloatType);
+  links_.alpha = vel::ChildAs<Vel_FloatChannel>(this, kAlpha, vel::kFloatType);
+  links_.stamp.Take(this);
+  return links_;
 }
 
 void MaterialChannel::SetMaterial(D3DMATERIAL8 material) {

@@ -6,10 +6,13 @@
 #pragma once
 
 #include "orn_channel.h"
+#include "vel_child_access.h"
 
 #include <d3d8/d3d8.h>
 
 class Vel_DX8_DirectGraphicsChannel;
+class Vel_FloatChannel;
+class Vel_VectorChannel;
 
 class MaterialChannel : public Orn_Channel {
  public:
@@ -44,4 +47,15 @@ class MaterialChannel : public Orn_Channel {
   // specular or emissive colour, power 0, opaque when new.
   D3DMATERIAL8 material_;
   Vel_DX8_DirectGraphicsChannel* directGraphics_;
+
+ private:
+  // The typed children, kept between link changes (see vel::LinkStamp).
+  struct Links {
+    vel::LinkStamp stamp;
+    Vel_VectorChannel* colors[4] = {};  // diffuse, ambient, specular, emissive
+    Vel_FloatChannel* power = nullptr;
+    Vel_FloatChannel* alpha = nullptr;
+  };
+  const Links& CurrentLinks();
+  Links links_;
 };

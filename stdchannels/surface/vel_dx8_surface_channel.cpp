@@ -108,42 +108,45 @@ void Vel_DX8_SurfaceChannel::DrawTransparentSurface() {
 
 void Vel_DX8_SurfaceChannel::DrawPass() {
   if (!drawEnabled_ || !settings_.visible || !directGraphics_ || !directGraphics_->GetDirect3dDevice()) return;
+  // Surfaces drawn one after another mostly share their settings: the
+  // device channel's copies let the unchanged ones through without a call.
   Vel_DX8_DirectGraphicsChannel* device = directGraphics_;
-  device->SetRenderState(D3DRS_ZENABLE, settings_.checkDepth ? D3DZB_TRUE : D3DZB_FALSE);
-  device->SetRenderState(D3DRS_ZWRITEENABLE, settings_.writeDepth);
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, settings_.transparent);
+  device->ChangeRenderState(D3DRS_ZENABLE, settings_.checkDepth ? D3DZB_TRUE : D3DZB_FALSE);
+  device->ChangeRenderState(D3DRS_ZWRITEENABLE, settings_.writeDepth);
+  device->ChangeRenderState(D3DRS_ALPHABLENDENABLE, settings_.transparent);
   if (settings_.transparent) {
-    device->SetRenderState(D3DRS_SRCBLEND, settings_.sourceBlend);
-    device->SetRenderState(D3DRS_DESTBLEND, settings_.destBlend);
+    device->ChangeRenderState(D3DRS_SRCBLEND, settings_.sourceBlend);
+    device->ChangeRenderState(D3DRS_DESTBLEND, settings_.destBlend);
   }
-  device->SetRenderState(D3DRS_ALPHATESTENABLE, settings_.alphaRejectTest);
-  if (settings_.alphaRejectTest) device->SetRenderState(D3DRS_ALPHAREF, std::min<uint32_t>(settings_.alphaRejectValue, 255));
+  device->ChangeRenderState(D3DRS_ALPHATESTENABLE, settings_.alphaRejectTest);
+  if (settings_.alphaRejectTest)
+    device->ChangeRenderState(D3DRS_ALPHAREF, std::min<uint32_t>(settings_.alphaRejectValue, 255));
 
   DoDrawSurface();
 
   // What this surface turned away from the defaults goes back.
-  if (settings_.transparent) device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  if (settings_.alphaRejectTest) device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-  if (!settings_.writeDepth) device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-  if (!settings_.checkDepth) device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  if (settings_.transparent) device->ChangeRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  if (settings_.alphaRejectTest) device->ChangeRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  if (!settings_.writeDepth) device->ChangeRenderState(D3DRS_ZWRITEENABLE, TRUE);
+  if (!settings_.checkDepth) device->ChangeRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
 }
 
 void Vel_DX8_SurfaceChannel::DoDrawSurface() {
   IDirect3DDevice8* device = directGraphics_ ? directGraphics_->GetDirect3dDevice() : nullptr;
   Vel_DX8_ObjectDataChannel* mesh = GetObjectData();
   if (!device || !mesh) return;
-  directGraphics_->SetRenderState(D3DRS_ZBIAS, settings_.zBias);
-  const int stages = BindTextures();
-  ApplyMaterialChild();
+  directGraphics_->ChangeRenderState(D3DRS_ZBIAS, settings_.zBias);
+  const Links& links = CurrentLinks();
+  const int stages = BindTextures(device, links);
+  ApplyMaterialChild(links);
   device->SetTransform(D3DTS_WORLD, &worldMatrix_);
   mesh->SetWorldMatrix(worldMatrix_);
   mesh->CallChannel();
-  UnbindTextures(stages);
+  UnbindTextures(device, stages);
 }
 
-int Vel_DX8_SurfaceChannel::BindTextures() {
+int Vel_DX8_SurfaceChannel::BindTextures(IDirect3DDevice8* d3d, const Links& links) {
   Vel_DX8_DirectGraphicsChannel* device = directGraphics_;
-  const Links& links = CurrentLinks();
   const int count = links.textureCount;
   // Without textures stage 0 still runs with the surface's settings: a
   // stage without a texture reads opaque white, so the lit colour and the
@@ -153,47 +156,46 @@ int Vel_DX8_SurfaceChannel::BindTextures() {
     const DWORD stage = static_cast<DWORD>(i);
     Vel_DX8_Texture* texture = i < count ? links.textures[i] : nullptr;
     if (i < count && !texture) {
-      device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
-      device->GetDirect3dDevice()->SetTexture(stage, nullptr);
+      device->ChangeTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
+      d3d->SetTexture(stage, nullptr);
       continue;
     }
-    device->SetTextureStageState(stage, D3DTSS_COLOROP, settings_.colorOp[i]);
-    device->SetTextureStageState(stage, D3DTSS_ALPHAOP, settings_.alphaOp[i]);
-    device->SetTextureStageState(stage, D3DTSS_COLORARG1, settings_.colorArg1[i]);
-    device->SetTextureStageState(stage, D3DTSS_COLORARG2, settings_.colorArg2[i]);
-    device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, settings_.alphaArg1[i]);
-    device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, settings_.alphaArg2[i]);
-    device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, settings_.coordIndex[i]);
-    device->SetRenderState(D3DRS_WRAP0 + stage, settings_.textureWrap[i]);
-    device->SetTextureStageState(stage, D3DTSS_ADDRESSU, settings_.tilingMode[i]);
-    device->SetTextureStageState(stage, D3DTSS_ADDRESSV, settings_.tilingMode[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_COLOROP, settings_.colorOp[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_ALPHAOP, settings_.alphaOp[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_COLORARG1, settings_.colorArg1[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_COLORARG2, settings_.colorArg2[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_ALPHAARG1, settings_.alphaArg1[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_ALPHAARG2, settings_.alphaArg2[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_TEXCOORDINDEX, settings_.coordIndex[i]);
+    device->ChangeRenderState(D3DRS_WRAP0 + stage, settings_.textureWrap[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_ADDRESSU, settings_.tilingMode[i]);
+    device->ChangeTextureStageState(stage, D3DTSS_ADDRESSV, settings_.tilingMode[i]);
     if (texture) texture->SetTexture(i);
-    else device->GetDirect3dDevice()->SetTexture(stage, nullptr);
+    else d3d->SetTexture(stage, nullptr);
   }
-  if (stages < kStages) device->SetTextureStageState(static_cast<DWORD>(stages), D3DTSS_COLOROP, D3DTOP_DISABLE);
+  if (stages < kStages) device->ChangeTextureStageState(static_cast<DWORD>(stages), D3DTSS_COLOROP, D3DTOP_DISABLE);
   return stages;
 }
 
-void Vel_DX8_SurfaceChannel::UnbindTextures(int stages) {
+void Vel_DX8_SurfaceChannel::UnbindTextures(IDirect3DDevice8* d3d, int stages) {
   Vel_DX8_DirectGraphicsChannel* device = directGraphics_;
-  IDirect3DDevice8* d3d = device->GetDirect3dDevice();
-  if (!d3d) return;
   // Back to the device's default stage states.
   for (int i = 0; i < stages; ++i) {
     const DWORD stage = static_cast<DWORD>(i);
     d3d->SetTexture(stage, nullptr);
-    device->SetRenderState(D3DRS_WRAP0 + stage, 0);
-    device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, 0);
-    device->SetTextureStageState(stage, D3DTSS_COLOROP, i == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE);
-    device->SetTextureStageState(stage, D3DTSS_COLORARG1, i == 0 ? D3DTA_DIFFUSE : D3DTA_CURRENT);
-    device->SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_TEXTURE);
-    device->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->ChangeRenderState(D3DRS_WRAP0 + stage, 0);
+    device->ChangeTextureStageState(stage, D3DTSS_TEXCOORDINDEX, 0);
+    device->ChangeTextureStageState(stage, D3DTSS_COLOROP, i == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE);
+    device->ChangeTextureStageState(stage, D3DTSS_COLORARG1, i == 0 ? D3DTA_DIFFUSE : D3DTA_CURRENT);
+    device->ChangeTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    device->ChangeTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->ChangeTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
   }
 }
 
-void Vel_DX8_SurfaceChannel::ApplyMaterialChild() {
-  const Links& links = CurrentLinks();
+void Vel_DX8_SurfaceChannel::ApplyMaterialChild() { ApplyMaterialChild(CurrentLinks()); }
+
+void Vel_DX8_SurfaceChannel::ApplyMaterialChild(const Links& links) {
   if (links.material) links.material->ApplyMaterial();
   else if (links.materialChild) links.materialChild->CallChannel();
 }

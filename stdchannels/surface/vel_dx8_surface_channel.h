@@ -89,10 +89,7 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   // Applies the surface's blend, alpha-test and depth settings and draws
   // through DoDrawSurface; used by both passes.
   void DrawPass();
-  // Binds the texture children to stages 0..k-1 with the surface's stage
-  // settings, disables stage k, and answers k.
-  int BindTextures();
-  void UnbindTextures(int stages);
+  void UnbindTextures(IDirect3DDevice8* d3d, int stages);
   // Child 1: ApplyMaterial of a material, CallChannel of anything else.
   void ApplyMaterialChild();
 
@@ -140,4 +137,8 @@ class Vel_DX8_SurfaceChannel : public Vel_DX8_D3DDeviceUse {
   };
   const Links& CurrentLinks();
   Links links_;
+  // Binds the texture children to stages 0..k-1 with the surface's stage
+  // settings, disables stage k, and answers k.
+  int BindTextures(IDirect3DDevice8* d3d, const Links& links);
+  void ApplyMaterialChild(const Links& links);
 };
