@@ -5,6 +5,7 @@
 #include "file_loader.h"
 #include "file_saver.h"
 #include "guid_util.h"
+#include "load_stop.h"
 #include "orn_channel.h"
 #include "orn_string.h"
 #include "smart_channel.h"
@@ -218,7 +219,16 @@ bool Orn_ChannelGroup::ReadChannelGroup(OrnFileLoader& loader, bool takePoolName
   }
 
   ChannelType record;  // carried from slot to slot
+  LoadStop stop;
   for (int32_t i = 0; i < n; ++i) {
+    // A group of very many channels loads for a long time: the load is given
+    // up when the program is asked to end, and the group is dropped whole as
+    // for any other failure.
+    if (stop.Wanted()) {
+      error("Orn_ChannelGroup::LoadChannelGroup: Loading stopped, the program is asked to end");
+      if (engine) engine->errorFunctor("Loader file : ", groupFileName->GetString());
+      return false;
+    }
     int32_t index = -1;
     switch (ReadFixed(loader, "CHIX", &index, 4)) {
       case Chunk::kRead: break;

@@ -5,6 +5,7 @@
 #include "win32/env.h"
 #include "win32/file.h"
 #include "win32/messagebox.h"
+#include "win32/messages.h"
 #include "win32/process.h"
 #include "win32/window.h"
 
@@ -90,7 +91,14 @@ bool InitInstance(HINSTANCE instance, int showCommand, const std::string& projec
   if (!projectPath.empty()) engineControl->SetCommandLine(MakeAbsolutePath(projectPath.c_str()));
   engineControl->InitEngine(instance, windowClass, window);
 
-  switch (engineControl->LoadProject()) {
+  const int loaded = engineControl->LoadProject();
+  // A load given up because the program was asked to end (an end signal or
+  // the window closed) is no error to show: the viewer ends in order.
+  if (loaded != kLoadProjectReady && loaded != kLoadProjectNeedsUpdate && Win32_EndRequested()) {
+    DeleteEngineControl();
+    return false;
+  }
+  switch (loaded) {
     case kLoadProjectReady:
       ShowWindow(window, showCommand);
       UpdateWindow(window);

@@ -3,6 +3,8 @@
 // on SIGTERM (also under the sanitizer build, whose stack frames are bigger).
 // Image bombs (small files declaring huge images) are refused by their
 // declared size, so the viewer stays small and ends at once on SIGTERM.
+// SIGTERM while a group of a million channels is still loading gives the
+// load up and ends the viewer in order at once.
 #include "viewer_run.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +16,8 @@
 namespace {
 class HostileProject : public ViewerRun {
  protected:
-  // Makes the projects of `which` (deep or bombs) in the installation's deep/.
+  // Makes the projects of `which` (deep, bombs or huge) in the installation's
+  // deep/.
   void Make(const char* which) {
     const fs::path tool = fs::path(std::getenv("KELVANE_DIST")).parent_path() / "tools" / "make_hostile_projects";
     const std::string command = "KELVANE_REGISTRY='" + (root / "maker-registry").string() + "' '" + tool.string() +
@@ -54,6 +57,35 @@ TEST_F(HostileProject, DeepChainsAndASelfCallingPublicCallPlayWithoutACrash) {
     EXPECT_EQ(log.find(c.report, first + 1), std::string::npos) << log;
     EXPECT_NE(log.find("Libraries loaded : "), std::string::npos) << log;
   }
+}
+
+TEST_F(HostileProject, SigtermWhileAMillionChannelGroupLoadsEndsTheViewerAtOnce) {
+  Make("huge");
+  pid_t pid = Start({"deep/huge/huge.klv"});
+  // The group file alone is about 100 MB: its load takes many seconds, and
+  // nothing is logged before it ends.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  kill(pid, SIGTERM);
+  const auto sent = std::chrono::steady_clock::now();
+  const int code = WaitExit(pid, 30);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+  EXPECT_EQ(code, 0) << Output();
+#if defined(__SANITIZE_ADDRESS__)
+  EXPECT_LT(seconds, 4.0);
+#else
+  EXPECT_LT(seconds, 2.0);
+#endif
+  const std::string log = ReadText(install / "error.log");
+  // Given up mid-load, the group dropped whole and no frame played; no
+  // message box stood in the way.
+  EXPECT_NE(log.find("Orn_ChannelGroup::LoadChannelGroup: Loading stopped, the program is asked to end"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Engine::LoadChannelGroup: Error loading channel group"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Main: frame"), std::string::npos) << log;
+  EXPECT_NE(log.find("Libraries loaded : "), std::string::npos) << log;
+  const std::string output = Output();
+  EXPECT_EQ(output.find("There was an error while loading the project"), std::string::npos) << output;
 }
 
 TEST_F(HostileProject, FortyEightImageBombsStayUnder500MegabytesAndSigtermEndsTheViewerAtOnce) {

@@ -8,7 +8,9 @@
 //                              to itself, passing a parameter
 //   bombs/scene.klv            the scene demo with 48 more textures, each a
 //                              33 KB PNG declaring 16,384 x 2,048 grey texels
-//   make_hostile_projects <installation> <output directory> deep|bombs
+//   huge/huge.klv              a group of 1,000,000 unlinked frame-log
+//                              channels, which loads for many seconds
+//   make_hostile_projects <installation> <output directory> deep|bombs|huge
 #include "demo_project.h"
 #include "channel_internal.h"
 #include "engine_interface.h"
@@ -31,6 +33,7 @@ const GUID kTextureType = GuidLiteral("5E1A7C20-3B4D-4E61-9A2F-70C3D18B4E05");
 const GUID kMotionType = GuidLiteral("41C8A2F7-E5B9-4D06-9F3E-07A6C5D1B948");
 constexpr int kChain = 100000;
 constexpr int kMotionParentSlot = 4;
+constexpr int kHugeGroup = 1000000;
 
 bool MakeDeepLog(EngineInterface* engine, const fs::path& dir) {
   fs::create_directories(dir);
@@ -87,6 +90,16 @@ bool MakeSelfCall(EngineInterface* engine, const fs::path& dir) {
   return group->SaveChannelGroup((dir / "start.grp").c_str()) &&
          demos::WriteProject(engine, dir / "self_call.klv", "start.grp", {kFrameLogType});
 }
+bool MakeHuge(EngineInterface* engine, const fs::path& dir) {
+  fs::create_directories(dir);
+  Orn_ChannelGroup* group = engine->CreateNewGroup("Huge", false, -1);
+  for (int i = 0; i < kHugeGroup; ++i)
+    if (!demos::MakeChannel(engine, group, kFrameLogType, i == 0 ? "Main" : "Slot")) return false;
+  group->SetStartChannel(0);
+  return group->SaveChannelGroup((dir / "start.grp").c_str()) &&
+         demos::WriteProject(engine, dir / "huge.klv", "start.grp", {kFrameLogType});
+}
+
 // A PNG of 16,384 x 2,048 8-bit grey texels, all black: each row is a filter
 // byte and 16,384 zeros, which deflate to about 33 KB.
 std::vector<char> BombPng() {
@@ -133,8 +146,8 @@ bool MakeBombs(EngineInterface* engine, const fs::path& scene, const fs::path& d
 
 int main(int argc, char** argv) {
   const std::string which = argc == 4 ? argv[3] : "";
-  if (which != "deep" && which != "bombs") {
-    std::fprintf(stderr, "usage: make_hostile_projects <installation> <output directory> deep|bombs\n");
+  if (which != "deep" && which != "bombs" && which != "huge") {
+    std::fprintf(stderr, "usage: make_hostile_projects <installation> <output directory> deep|bombs|huge\n");
     return 2;
   }
   fs::path install = fs::absolute(argv[1]);
@@ -147,6 +160,7 @@ int main(int argc, char** argv) {
     ok = MakeDeepLog(engine, output / "deep_log") &&
          MakeDeepMotion(engine, install / "demos" / "scene", output / "deep_motion") &&
          MakeSelfCall(engine, output / "self_call");
+  if (ok && which == "huge") ok = MakeHuge(engine, output / "huge");
   if (ok && which == "bombs") ok = MakeBombs(engine, install / "demos" / "scene", output / "bombs");
   engine->ext->Release();
   delete engine;

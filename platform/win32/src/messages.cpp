@@ -362,6 +362,24 @@ BOOL PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UI
   return Take(message, window, filterMin, filterMax, (removeMessage & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
+BOOL Win32_EndRequested(void) {
+  {
+    MessageQueue& queue = Queue();
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    if (queue.quitPending) return TRUE;
+  }
+  if (!SDL_WasInit(SDL_INIT_VIDEO) || !OnVideoThread()) return FALSE;
+  // Pumping moves the window system's input and any end signal into SDL's
+  // queue, where it waits for the message loop; nothing is translated here.
+  SDL_PumpEvents();
+  if (SDL_HasEvent(SDL_QUIT)) return TRUE;
+  SDL_Event events[64];
+  int count = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < count; ++i)
+    if (events[i].window.event == SDL_WINDOWEVENT_CLOSE && EventWindow(events[i].window.windowID)) return TRUE;
+  return FALSE;
+}
+
 BOOL GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax) {
   if (!message) {
     SetLastError(ERROR_INVALID_PARAMETER);

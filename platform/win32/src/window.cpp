@@ -1,8 +1,10 @@
 #include "win32/window.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -100,7 +102,13 @@ bool IsActivatingShow(int command) {
          command == SW_RESTORE || command == SW_SHOWMAXIMIZED;
 }
 
+// The thread that started video for the windows (set once, before any
+// window exists).
+std::atomic<std::thread::id> videoThread{};
+
 }  // namespace
+
+bool OnVideoThread() { return videoThread.load() == std::this_thread::get_id(); }
 
 bool EnsureVideo() {
   // Closing the last window is not a request to quit: windows go through
@@ -119,6 +127,7 @@ bool EnsureVideo() {
   if (!videoHeld) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     videoHeld = true;
+    videoThread = std::this_thread::get_id();
   }
   static bool glTried = false;
   if (!glTried) {

@@ -36,6 +36,10 @@ namespace win32plat {
 // Starts SDL's video system when it is not running; false when it cannot.
 bool EnsureVideo();
 
+// Whether the calling thread is the one that started SDL's video for the
+// windows (the thread that may take in its events).
+bool OnVideoThread();
+
 // The user event that wakes a waiting GetMessageA (0 before video starts).
 Uint32 WakeEventType();
 

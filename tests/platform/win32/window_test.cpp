@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -387,6 +388,61 @@ TEST_F(Windows, QuitRequestClosesEveryWindow) {
   Drain();
   EXPECT_EQ(Of(WM_CLOSE).size(), 1u);
   EXPECT_FALSE(IsWindow(window_));
+}
+
+// Work on the window thread asks between its steps whether the program is to
+// end; asking takes nothing in, so the request still reaches the loop.
+TEST_F(Windows, EndRequestsAreSeenWithoutTakingThemIn) {
+  EXPECT_FALSE(Win32_EndRequested());
+
+  // An end signal, as SDL's handler turns it into a quit request.
+  struct sigaction current = {};
+  ASSERT_EQ(sigaction(SIGTERM, nullptr, &current), 0);
+  ASSERT_NE(current.sa_handler, SIG_DFL) << "SIGTERM would end the test";
+  raise(SIGTERM);
+  EXPECT_TRUE(Win32_EndRequested());
+  EXPECT_TRUE(Win32_EndRequested()) << "asking again still sees it";
+  EXPECT_TRUE(received.empty()) << "no window procedure was called";
+  // Off the window thread only a posted WM_QUIT counts.
+  BOOL elsewhere = TRUE;
+  std::thread([&] { elsewhere = Win32_EndRequested(); }).join();
+  EXPECT_FALSE(elsewhere);
+  auto taken = Drain();
+  EXPECT_EQ(Of(WM_CLOSE).size(), 1u);
+  EXPECT_FALSE(IsWindow(window_));
+  ASSERT_FALSE(taken.empty());
+  EXPECT_EQ(taken.back().message, WM_QUIT);
+  EXPECT_FALSE(Win32_EndRequested()) << "taken in by the loop";
+
+  // The close button of a window.
+  received.clear();
+  window_ = CreateWindowExA(WS_EX_LEFT, kClass, "KelvViewer", WS_OVERLAPPEDWINDOW, 40, 30, 320, 240, nullptr,
+                            nullptr, nullptr, nullptr);
+  ASSERT_NE(window_, nullptr);
+  sdl_ = Win32_GetSDLWindow(window_);
+  Drain();
+  received.clear();
+  EXPECT_FALSE(Win32_EndRequested()) << "input that is no close request";
+  PushWindowEvent(SDL_WINDOWEVENT_MOVED, 60, 70);
+  PushMotion(10, 10);
+  EXPECT_FALSE(Win32_EndRequested());
+  PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+  EXPECT_TRUE(Win32_EndRequested());
+  EXPECT_TRUE(Of(WM_CLOSE).empty());
+  Drain();
+  EXPECT_EQ(Of(WM_CLOSE).size(), 1u);
+  EXPECT_FALSE(Win32_EndRequested());
+
+  // WM_QUIT posted and not yet taken, seen from any thread.
+  PostQuitMessage(7);
+  EXPECT_TRUE(Win32_EndRequested());
+  std::thread([&] { elsewhere = Win32_EndRequested(); }).join();
+  EXPECT_TRUE(elsewhere);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_QUIT);
+  EXPECT_EQ(msg.wParam, 7u);
+  EXPECT_FALSE(Win32_EndRequested());
 }
 
 TEST_F(Windows, PostedMessagesWakeAWaitingLoopAndComeInOrder) {

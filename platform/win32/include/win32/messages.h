@@ -221,4 +221,13 @@ void PostQuitMessage(int exitCode);
 // Calls a window procedure directly and returns its result.
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Whether the program has been asked to end and has not yet taken the
+// request in: an end signal (SIGINT, SIGTERM), a window's close request from
+// the windowing system, or a WM_QUIT already posted. Looks without taking
+// anything in or calling any window procedure, so work that runs long on the
+// window thread before the message loop (loading a project) can ask between
+// its steps and stop early; the request stays for the next PeekMessageA or
+// GetMessageA. Off the window thread only a posted WM_QUIT is seen.
+BOOL Win32_EndRequested(void);
+
 }
