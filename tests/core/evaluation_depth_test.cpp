@@ -64,6 +64,18 @@ class EvaluationDepthTest : public ::testing::Test {
     return chain;
   }
 
+  // A public call, in `group`, to `channel` of pool `pool` (instance 0).
+  TestChannel* CallOf(const char* channel, const char* pool, Orn_ChannelGroup* group) {
+    TestChannel* call = engine.Make(TypeA(), group);
+    call->SetChannelInterfaceType(VEL_PUBLICCALL);
+    PublicCallInfo info;
+    std::strcpy(info.channelName, channel);
+    std::strcpy(info.poolName, pool);
+    info.requestedNr = 0;
+    EXPECT_TRUE(channelInternal.SetPublicCallInfo(call, info));
+    return call;
+  }
+
   MessageLog log;
   TestEngine engine;
 };
@@ -144,14 +156,8 @@ TEST_F(EvaluationDepthTest, APublicCallIntoItsOwnGroupWithAParameterIsLeftOutWhe
   body->SetChannelName("Body");
   body->SetChildCreateType(ChildCreation(kWildcardGuid, -1, "children"), 0);
   body->SetChannelInterfaceType(VEL_PUBLIC);
-  TestChannel* call = engine.Make(TypeA(), loop);
+  TestChannel* call = CallOf("Body", "Loop", loop);
   call->SetChannelName("Call of Body");
-  call->SetChannelInterfaceType(VEL_PUBLICCALL);
-  PublicCallInfo info;
-  std::strcpy(info.channelName, "Body");
-  std::strcpy(info.poolName, "Loop");
-  info.requestedNr = 0;
-  ASSERT_TRUE(channelInternal.SetPublicCallInfo(call, info));
   TestChannel* argument = engine.Make(TypeA(), loop);
   argument->SetChannelName("Argument");
   ASSERT_EQ(call->SetChild(argument, -1, 0), 0);
@@ -183,13 +189,7 @@ TEST_F(EvaluationDepthTest, APublicCallLookedAtAgainFromAHelperIsNotTakenForARet
   shared->SetChannelName("Shared");
   shared->SetChannelInterfaceType(VEL_PUBLIC);
   Orn_ChannelGroup* scene = engine.AddGroup("Scene", 0);
-  TestChannel* call = engine.Make(TypeA(), scene);
-  call->SetChannelInterfaceType(VEL_PUBLICCALL);
-  PublicCallInfo info;
-  std::strcpy(info.channelName, "Shared");
-  std::strcpy(info.poolName, "Library");
-  info.requestedNr = 0;
-  ASSERT_TRUE(channelInternal.SetPublicCallInfo(call, info));
+  TestChannel* call = CallOf("Shared", "Library", scene);
   TestChannel* first = engine.Make(TypeA(), scene);
   TestChannel* second = engine.Make(TypeA(), scene);
   for (TestChannel* object : {first, second}) {
