@@ -3,6 +3,7 @@
 #include "channel_internal.h"
 #include "channel_list.h"
 #include "engine_interface.h"
+#include "evaluation_depth.h"
 #include "handshake_lock.h"
 #include "orn_channel.h"
 #include "orn_channel_group.h"
@@ -333,6 +334,7 @@ void Engine::CheckChannelRequest(Orn_ChannelGroup* group, int poolNr, Orn_Channe
 // Frames and events
 
 void Engine::IncreaseTreeCount() {
+  evaluation_depth::Forget();
   treeCount = treeCount > kMaxTreeCount - 1 ? 0 : treeCount + 1;
   if (uniqueGroup) uniqueGroup->IncreaseTreeCount();
   for (int i = 0; i < groups.GetItemCount(); ++i)

@@ -23,12 +23,16 @@ thread_local Marks marks;
 Entry Enter(uintptr_t frame, const Orn_Channel* publicCall) {
   Marks& m = marks;
   while (m.count > 0 && m.items[m.count - 1].frame <= frame) --m.count;
-  if (publicCall)
-    for (int i = 0; i < m.count; ++i)
-      if (m.items[i].publicCall == publicCall) return Entry::kReentered;
+  if (publicCall) {
+    int live = 0;
+    for (int i = 0; i < m.count; ++i) live += m.items[i].publicCall == publicCall;
+    if (live >= kMaxPublicCallNesting) return Entry::kReentered;
+  }
   if (m.count >= kMaxDepth) return Entry::kTooDeep;
   m.items[m.count++] = {frame, publicCall};
   return Entry::kAllowed;
 }
+
+void Forget() { marks.count = 0; }
 
 }  // namespace evaluation_depth

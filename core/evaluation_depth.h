@@ -19,12 +19,27 @@ namespace evaluation_depth {
 // most about 2 MiB of the main thread's 8 MiB.
 constexpr int kMaxDepth = 1000;
 
+// How many resolutions of one public call may be live at once. A mark stays
+// live until a resolution is made from a shallower frame, so a channel that
+// resolves a public call and then looks at the same child again from a helper
+// further down still holds the first mark although that evaluation has
+// returned; a call that really comes back into itself nests once per level
+// and reaches this count within a few levels, with at most this many copies
+// of its group's evaluation on the stack.
+constexpr int kMaxPublicCallNesting = 4;
+
 enum class Entry { kAllowed, kTooDeep, kReentered };
 
 // Notes one child resolution made from the stack frame at `frame` (the
 // resolving call's own frame). `publicCall`, when set, is the public-call
-// channel being resolved: it is refused while a resolution of the same
-// public call is still live further up the stack.
+// channel being resolved: it is refused while kMaxPublicCallNesting
+// resolutions of the same public call are still live further up the stack.
 Entry Enter(uintptr_t frame, const Orn_Channel* publicCall);
+
+// Forgets every resolution noted on this thread. The engine calls it as a
+// frame starts: resolutions made while loading, or by an earlier frame from
+// frames above where this frame's evaluation runs, would otherwise stay
+// counted for as long as those frames' addresses are not reached again.
+void Forget();
 
 }  // namespace evaluation_depth

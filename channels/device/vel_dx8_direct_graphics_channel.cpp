@@ -342,6 +342,9 @@ void Vel_DX8_DirectGraphicsChannel::SetBackBufferSize(int width, int height) {
   if (backBufferHeight_ < height) backBufferHeight_ = height;
   ResetDevice();
   if (device_ || (backBufferWidth_ == workingWidth_ && backBufferHeight_ == workingHeight_)) return;
+  // Before any device was made no size is known to work: the one asked for
+  // stays for the first device.
+  if (workingWidth_ <= 0 || workingHeight_ <= 0) return;
   // A size the adapter cannot make would fail every later restore too and
   // leave the engine without a device for good: the size goes back to the
   // last one a device was made with, and the refusal is reported once.

@@ -183,6 +183,24 @@ TEST_F(DeviceChannelTest, AnOversizedBackBufferFallsBackToTheLastSizeThatWorked)
   EXPECT_EQ(messages.Count(kKept), 1);
 }
 
+// Before any device was made there is no size that worked: a back buffer
+// asked for then is kept for the device made later.
+TEST_F(DeviceChannelTest, ABackBufferAskedForBeforeAnyDeviceIsKeptForTheFirstOne) {
+  D3D8Debug_FailCreateDevice(D3DERR_NOTAVAILABLE, -1);
+  Vel_DX8_DirectGraphicsChannel* device = Device();
+  ASSERT_EQ(device->GetDirect3dDevice(), nullptr);
+  device->SetBackBufferSize(96, 80);
+  EXPECT_EQ(device->GetBackBufferWidth(), 96);
+  EXPECT_EQ(device->GetBackBufferHeight(), 80);
+  EXPECT_FALSE(messages.HasPart("the last size that worked is kept"));
+
+  D3D8Debug_FailCreateDevice(D3D_OK, 0);
+  Sleep(1100);
+  ASSERT_NE(device->GetDirect3dDevice(), nullptr);
+  EXPECT_EQ(BackBuffer().Width, 96u);
+  EXPECT_EQ(BackBuffer().Height, 80u);
+}
+
 TEST_F(DeviceChannelTest, MissingDeviceIsRetriedAtMostOncePerSecondWhileTheWindowIsActive) {
   Vel_DX8_DirectGraphicsChannel* device = Device();
   RecordingUser* user = Adopt<RecordingUser>("user", &log);

@@ -85,6 +85,13 @@ TEST(ImageDimensions, BareHeadersDeclaringAHugeSizeAreReadWithoutTexels) {
   EXPECT_EQ(size, (Size{16384, 2048}));
   ASSERT_TRUE(Dimensions(jpeg, &size));
   EXPECT_EQ(size, (Size{9000, 5000}));
+  // Stray bytes before the frame header, which the decoder passes over, do
+  // not hide it.
+  Bytes strayJpeg(jpeg.begin(), jpeg.end() - sof.size());
+  strayJpeg.insert(strayJpeg.end(), {0x00, 0x42, 0x00});
+  strayJpeg.insert(strayJpeg.end(), sof.begin(), sof.end());
+  ASSERT_TRUE(Dimensions(strayJpeg, &size));
+  EXPECT_EQ(size, (Size{9000, 5000}));
   ASSERT_TRUE(Dimensions(bmp, &size));
   EXPECT_EQ(size, (Size{20000, 3000}));
   ASSERT_TRUE(Dimensions(tga, &size));

@@ -23,11 +23,16 @@ bool PngDimensions(const ByteReader& in, uint32_t* width, uint32_t* height) {
 }
 
 // JPEG: the first start-of-frame segment, found by walking the segments.
+// Bytes other than 0xFF between segments are passed over, as the decoder
+// passes over them, so they cannot hide the frame's size.
 bool JpegDimensions(const ByteReader& in, uint32_t* width, uint32_t* height) {
   const uint8_t* d = in.Data();
   uint64_t at = 2;
   while (in.Has(at, 2)) {
-    if (d[at] != 0xFF) return false;
+    if (d[at] != 0xFF) {
+      ++at;
+      continue;
+    }
     const uint8_t marker = d[at + 1];
     if (marker == 0xFF) {  // fill byte
       ++at;
