@@ -111,10 +111,6 @@ void Orn_Channel::DoDependencyInit(Orn_List*) {}
 // ---------------------------------------------------------------------------
 // Children
 
-bool Orn_Channel::EnterPlainChild(uintptr_t frame) {
-  return evaluation_depth::Enter(frame, nullptr) == evaluation_depth::Entry::kAllowed;
-}
-
 void Orn_Channel::ReportTooDeep(bool reentered) {
   if (depthReported) return;
   depthReported = true;
