@@ -25,6 +25,7 @@ constexpr bool kOwnPages = true;
 #endif
 
 constexpr std::size_t kGrain = 64;                 // sizes are kept in steps of a cache line
+constexpr std::size_t kHalf = kGrain / 2;          // except the smallest: two to a line (link records)
 constexpr std::size_t kLargest = 8192;             // larger blocks come from the general heap
 constexpr std::size_t kClasses = kLargest / kGrain;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
@@ -37,6 +38,7 @@ struct FreeBlock {
 struct Heap {
   std::mutex lock;
   FreeBlock* free[kClasses] = {};
+  FreeBlock* freeHalves = nullptr;
   char* next = nullptr;  // the unused rest of the newest chunk
   char* end = nullptr;
 };
@@ -65,23 +67,39 @@ bool Grow(Heap& heap) {
   return true;
 }
 
+// A block of class c with the heap locked.
+void* Take(Heap& heap, std::size_t c) {
+  if (FreeBlock* block = heap.free[c]) {
+    heap.free[c] = block->next;
+    return block;
+  }
+  const std::size_t bytes = (c + 1) * kGrain;
+  if (static_cast<std::size_t>(heap.end - heap.next) < bytes && !Grow(heap)) return nullptr;
+  void* block = heap.next;
+  heap.next += bytes;
+  return block;
+}
+
 }  // namespace
 
 void* Allocate(std::size_t size) noexcept {
   if (size == 0) size = 1;
   if (!kOwnPages || size > kLargest) return std::malloc(size);
-  const std::size_t c = ClassOf(size);
-  const std::size_t bytes = (c + 1) * kGrain;
   Heap& heap = TheHeap();
   std::lock_guard<std::mutex> hold(heap.lock);
-  if (FreeBlock* block = heap.free[c]) {
-    heap.free[c] = block->next;
-    return block;
+  if (size > kHalf) return Take(heap, ClassOf(size));
+  // Half-line blocks are cut from a whole line, the second half kept for the
+  // next request: records made one after another share a line.
+  if (FreeBlock* half = heap.freeHalves) {
+    heap.freeHalves = half->next;
+    return half;
   }
-  if (static_cast<std::size_t>(heap.end - heap.next) < bytes && !Grow(heap)) return nullptr;
-  void* block = heap.next;
-  heap.next += bytes;
-  return block;
+  char* line = static_cast<char*>(Take(heap, 0));
+  if (!line) return nullptr;
+  FreeBlock* rest = reinterpret_cast<FreeBlock*>(line + kHalf);
+  rest->next = nullptr;
+  heap.freeHalves = rest;
+  return line;
 }
 
 void Free(void* block, std::size_t size) noexcept {
@@ -94,6 +112,11 @@ void Free(void* block, std::size_t size) noexcept {
   Heap& heap = TheHeap();
   std::lock_guard<std::mutex> hold(heap.lock);
   FreeBlock* freed = static_cast<FreeBlock*>(block);
+  if (size <= kHalf) {
+    freed->next = heap.freeHalves;
+    heap.freeHalves = freed;
+    return;
+  }
   const std::size_t c = ClassOf(size);
   freed->next = heap.free[c];
   heap.free[c] = freed;

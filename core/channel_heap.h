@@ -9,8 +9,9 @@
 
 namespace channel_heap {
 
-// A block of at least `size` bytes, aligned for any object; null when no
-// memory is left.
+// A block of at least `size` bytes, aligned to a cache line; a block of 32
+// bytes or fewer is aligned to half of one, never straddles a line and shares
+// it with the next such block. Null when no memory is left.
 void* Allocate(std::size_t size) noexcept;
 // Gives back a block Allocate returned for the same `size`.
 void Free(void* block, std::size_t size) noexcept;
