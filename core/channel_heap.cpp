@@ -43,9 +43,13 @@ struct Heap {
   char* end = nullptr;
 };
 
-Heap& TheHeap() {
-  static Heap* heap = new Heap;  // lives as long as the process: channels may outlive static destruction
-  return *heap;
+// Lives as long as the process: channels may outlive static destruction.
+// The parts of channels that frames never read are kept in a heap of their
+// own, so that what frames do read lies close together.
+Heap& TheHeap(bool cold = false) {
+  static Heap* heap = new Heap;
+  static Heap* coldHeap = new Heap;
+  return cold ? *coldHeap : *heap;
 }
 
 std::size_t ClassOf(std::size_t size) { return (size + kGrain - 1) / kGrain - 1; }
@@ -80,12 +84,7 @@ void* Take(Heap& heap, std::size_t c) {
   return block;
 }
 
-}  // namespace
-
-void* Allocate(std::size_t size) noexcept {
-  if (size == 0) size = 1;
-  if (!kOwnPages || size > kLargest) return std::malloc(size);
-  Heap& heap = TheHeap();
+void* AllocateIn(Heap& heap, std::size_t size) noexcept {
   std::lock_guard<std::mutex> hold(heap.lock);
   if (size > kHalf) return Take(heap, ClassOf(size));
   // Half-line blocks are cut from a whole line, the second half kept for the
@@ -102,14 +101,7 @@ void* Allocate(std::size_t size) noexcept {
   return line;
 }
 
-void Free(void* block, std::size_t size) noexcept {
-  if (!block) return;
-  if (size == 0) size = 1;
-  if (!kOwnPages || size > kLargest) {
-    std::free(block);
-    return;
-  }
-  Heap& heap = TheHeap();
+void FreeIn(Heap& heap, void* block, std::size_t size) noexcept {
   std::lock_guard<std::mutex> hold(heap.lock);
   FreeBlock* freed = static_cast<FreeBlock*>(block);
   if (size <= kHalf) {
@@ -120,6 +112,34 @@ void Free(void* block, std::size_t size) noexcept {
   const std::size_t c = ClassOf(size);
   freed->next = heap.free[c];
   heap.free[c] = freed;
+}
+
+}  // namespace
+
+void* Allocate(std::size_t size) noexcept {
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::malloc(size);
+  return AllocateIn(TheHeap(), size);
+}
+
+void Free(void* block, std::size_t size) noexcept {
+  if (!block) return;
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::free(block);
+  FreeIn(TheHeap(), block, size);
+}
+
+void* AllocateCold(std::size_t size) noexcept {
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::malloc(size);
+  return AllocateIn(TheHeap(true), size);
+}
+
+void FreeCold(void* block, std::size_t size) noexcept {
+  if (!block) return;
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::free(block);
+  FreeIn(TheHeap(true), block, size);
 }
 
 bool OwnsPages() noexcept { return kOwnPages; }

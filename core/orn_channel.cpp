@@ -53,11 +53,11 @@ void ReportCorrupt(EngineInterface* engine, const char* tag, const Orn_Channel* 
 }  // namespace
 
 void* Orn_ChannelCold::operator new(std::size_t size) {
-  if (void* block = channel_heap::Allocate(size)) return block;
+  if (void* block = channel_heap::AllocateCold(size)) return block;
   throw std::bad_alloc();
 }
 
-void Orn_ChannelCold::operator delete(void* block, std::size_t size) noexcept { channel_heap::Free(block, size); }
+void Orn_ChannelCold::operator delete(void* block, std::size_t size) noexcept { channel_heap::FreeCold(block, size); }
 
 Orn_Channel::Orn_Channel()
     : interfaceType(VEL_NORMAL),

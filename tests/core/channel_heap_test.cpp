@@ -78,4 +78,25 @@ TEST(ChannelHeapTest, SmallRecordsMadeOneAfterAnotherShareALineAndComeBack) {
     channel_heap::Free(p, static_cast<std::size_t>(n));
 }
 
+TEST(ChannelHeapTest, RarelyUsedPartsAreKeptApartFromTheChannels) {
+  if (!channel_heap::OwnsPages()) GTEST_SKIP() << "blocks come from the general heap in this build";
+  // A channel's rarely used part and the channel itself never share memory,
+  // and a freed block goes back to the heap it came from.
+  void* channel = channel_heap::Allocate(576);
+  void* cold = channel_heap::AllocateCold(576);
+  ASSERT_NE(cold, nullptr);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(cold) % 64, 0u);
+  const auto at = [](void* p) { return reinterpret_cast<std::uintptr_t>(p); };
+  EXPECT_TRUE(at(cold) + 576 <= at(channel) || at(channel) + 576 <= at(cold));
+  std::memset(cold, 0x3C, 576);
+  channel_heap::FreeCold(cold, 576);
+  void* plain = channel_heap::Allocate(576);
+  EXPECT_NE(plain, cold);
+  void* coldAgain = channel_heap::AllocateCold(576);
+  EXPECT_EQ(coldAgain, cold);
+  channel_heap::FreeCold(coldAgain, 576);
+  channel_heap::Free(plain, 576);
+  channel_heap::Free(channel, 576);
+}
+
 }  // namespace
