@@ -25,6 +25,7 @@ constexpr bool kOwnPages = true;
 #endif
 
 constexpr std::size_t kGrain = 64;                 // sizes are kept in steps of a cache line
+constexpr std::size_t kHalf = kGrain / 2;          // except the smallest: two to a line (link records)
 constexpr std::size_t kLargest = 8192;             // larger blocks come from the general heap
 constexpr std::size_t kClasses = kLargest / kGrain;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
@@ -37,13 +38,18 @@ struct FreeBlock {
 struct Heap {
   std::mutex lock;
   FreeBlock* free[kClasses] = {};
+  FreeBlock* freeHalves = nullptr;
   char* next = nullptr;  // the unused rest of the newest chunk
   char* end = nullptr;
 };
 
-Heap& TheHeap() {
-  static Heap* heap = new Heap;  // lives as long as the process: channels may outlive static destruction
-  return *heap;
+// Lives as long as the process: channels may outlive static destruction.
+// The parts of channels that frames never read are kept in a heap of their
+// own, so that what frames do read lies close together.
+Heap& TheHeap(bool cold = false) {
+  static Heap* heap = new Heap;
+  static Heap* coldHeap = new Heap;
+  return cold ? *coldHeap : *heap;
 }
 
 std::size_t ClassOf(std::size_t size) { return (size + kGrain - 1) / kGrain - 1; }
@@ -65,38 +71,75 @@ bool Grow(Heap& heap) {
   return true;
 }
 
-}  // namespace
-
-void* Allocate(std::size_t size) noexcept {
-  if (size == 0) size = 1;
-  if (!kOwnPages || size > kLargest) return std::malloc(size);
-  const std::size_t c = ClassOf(size);
-  const std::size_t bytes = (c + 1) * kGrain;
-  Heap& heap = TheHeap();
-  std::lock_guard<std::mutex> hold(heap.lock);
+// A block of class c with the heap locked.
+void* Take(Heap& heap, std::size_t c) {
   if (FreeBlock* block = heap.free[c]) {
     heap.free[c] = block->next;
     return block;
   }
+  const std::size_t bytes = (c + 1) * kGrain;
   if (static_cast<std::size_t>(heap.end - heap.next) < bytes && !Grow(heap)) return nullptr;
   void* block = heap.next;
   heap.next += bytes;
   return block;
 }
 
-void Free(void* block, std::size_t size) noexcept {
-  if (!block) return;
-  if (size == 0) size = 1;
-  if (!kOwnPages || size > kLargest) {
-    std::free(block);
-    return;
+void* AllocateIn(Heap& heap, std::size_t size) noexcept {
+  std::lock_guard<std::mutex> hold(heap.lock);
+  if (size > kHalf) return Take(heap, ClassOf(size));
+  // Half-line blocks are cut from a whole line, the second half kept for the
+  // next request: records made one after another share a line.
+  if (FreeBlock* half = heap.freeHalves) {
+    heap.freeHalves = half->next;
+    return half;
   }
-  Heap& heap = TheHeap();
+  char* line = static_cast<char*>(Take(heap, 0));
+  if (!line) return nullptr;
+  FreeBlock* rest = reinterpret_cast<FreeBlock*>(line + kHalf);
+  rest->next = nullptr;
+  heap.freeHalves = rest;
+  return line;
+}
+
+void FreeIn(Heap& heap, void* block, std::size_t size) noexcept {
   std::lock_guard<std::mutex> hold(heap.lock);
   FreeBlock* freed = static_cast<FreeBlock*>(block);
+  if (size <= kHalf) {
+    freed->next = heap.freeHalves;
+    heap.freeHalves = freed;
+    return;
+  }
   const std::size_t c = ClassOf(size);
   freed->next = heap.free[c];
   heap.free[c] = freed;
+}
+
+}  // namespace
+
+void* Allocate(std::size_t size) noexcept {
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::malloc(size);
+  return AllocateIn(TheHeap(), size);
+}
+
+void Free(void* block, std::size_t size) noexcept {
+  if (!block) return;
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::free(block);
+  FreeIn(TheHeap(), block, size);
+}
+
+void* AllocateCold(std::size_t size) noexcept {
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::malloc(size);
+  return AllocateIn(TheHeap(true), size);
+}
+
+void FreeCold(void* block, std::size_t size) noexcept {
+  if (!block) return;
+  if (size == 0) size = 1;
+  if (!kOwnPages || size > kLargest) return std::free(block);
+  FreeIn(TheHeap(true), block, size);
 }
 
 bool OwnsPages() noexcept { return kOwnPages; }

@@ -9,11 +9,16 @@
 
 namespace channel_heap {
 
-// A block of at least `size` bytes, aligned for any object; null when no
-// memory is left.
+// A block of at least `size` bytes, aligned to a cache line; a block of 32
+// bytes or fewer is aligned to half of one, never straddles a line and shares
+// it with the next such block. Null when no memory is left.
 void* Allocate(std::size_t size) noexcept;
 // Gives back a block Allocate returned for the same `size`.
 void Free(void* block, std::size_t size) noexcept;
+// The same for data that frames do not read (a channel's rarely used part):
+// kept apart, so that it does not come between the channels and their links.
+void* AllocateCold(std::size_t size) noexcept;
+void FreeCold(void* block, std::size_t size) noexcept;
 // False in builds with a memory checker: blocks then come from the general
 // heap, where the checker watches them.
 bool OwnsPages() noexcept;

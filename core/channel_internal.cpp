@@ -1,9 +1,12 @@
 #include "channel_internal.h"
 
+#include "orn_channel_cold.h"
+
 #include "engine_interface.h"
 #include "file_path_find.h"
 #include "guid_util.h"
 #include "orn_channel.h"
+#include "orn_channel_cold.h"
 #include "orn_channel_group.h"
 #include "smart_channel.h"
 #include "win32/thread.h"
@@ -162,7 +165,7 @@ void ChannelInternal::ReleaseChilderen(Orn_Channel* channel) {
   for (int i = 0; i < channel->childInfos.GetItemCount(); ++i)
     delete static_cast<ChildInfo*>(channel->childInfos.GetItem(i));
   channel->childInfos.ReleaseItems();
-  channel->pendingCreation.childInfo = nullptr;
+  channel->cold->pendingCreation.childInfo = nullptr;
   channel->SetChildCreationCount(0);
 }
 
@@ -171,7 +174,7 @@ void ChannelInternal::ReleaseChilderen(Orn_Channel* channel) {
 
 int ChannelInternal::GetChildCreationCount(Orn_Channel* channel) {
   if (!channel) return 0;
-  if (channel->interfaceType != VEL_PUBLICCALL) return channel->childCreations.GetItemCount();
+  if (channel->interfaceType != VEL_PUBLICCALL) return channel->cold->childCreations.GetItemCount();
   Orn_Channel* target = GetPublicChannelForPublicCall(channel);
   if (!target) return 1;
   Orn_ChannelGroup* group = target->GetChannelGroup();
@@ -181,7 +184,7 @@ int ChannelInternal::GetChildCreationCount(Orn_Channel* channel) {
 ChildCreation* ChannelInternal::GetChildCreateType(Orn_Channel* channel, int slot) {
   if (!channel) return nullptr;
   if (channel->interfaceType != VEL_PUBLICCALL)
-    return static_cast<ChildCreation*>(channel->childCreations.GetItem(slot));
+    return static_cast<ChildCreation*>(channel->cold->childCreations.GetItem(slot));
 
   Orn_Channel* target = GetPublicChannelForPublicCall(channel);
   if (!target) {
@@ -198,9 +201,9 @@ ChildCreation* ChannelInternal::GetChildCreateType(Orn_Channel* channel, int slo
         return nullptr;
       }
       channel->collectingLinks = true;
-      channel->pendingCreation.childInfo = head;
+      channel->cold->pendingCreation.childInfo = head;
     }
-    return &channel->pendingCreation;
+    return &channel->cold->pendingCreation;
   }
 
   if (channel->collectingLinks) {
@@ -221,7 +224,7 @@ ChildCreation* ChannelInternal::GetChildCreateType(Orn_Channel* channel, int slo
     }
   }
 
-  if (ChildCreation* declared = static_cast<ChildCreation*>(channel->childCreations.GetItem(slot))) return declared;
+  if (ChildCreation* declared = static_cast<ChildCreation*>(channel->cold->childCreations.GetItem(slot))) return declared;
   if (slot < 0) return nullptr;
   Orn_ChannelGroup* targetGroup = target->GetChannelGroup();
   if (!targetGroup) return nullptr;
@@ -240,8 +243,8 @@ ChildCreation* ChannelInternal::GetChildCreateType(Orn_Channel* channel, int slo
   ChildInfo* head = GetChildInfo(channel, slot);
   if (!head || !head->isCreationHead || head->creationTypeNr != slot) {
     if (head) {
-      for (int s = 0; s < channel->childCreations.GetItemCount(); ++s) {
-        ChildCreation* other = static_cast<ChildCreation*>(channel->childCreations.GetItem(s));
+      for (int s = 0; s < channel->cold->childCreations.GetItemCount(); ++s) {
+        ChildCreation* other = static_cast<ChildCreation*>(channel->cold->childCreations.GetItem(s));
         if (other && other->childInfo == head) other->childInfo = nullptr;
       }
       delete head;
@@ -258,8 +261,8 @@ ChildCreation* ChannelInternal::GetChildCreateType(Orn_Channel* channel, int slo
     }
   }
   creation->childInfo = head;
-  channel->childCreations.SetItem(creation, slot);
-  if (channel->childCreations.GetItem(slot) != creation) {
+  channel->cold->childCreations.SetItem(creation, slot);
+  if (channel->cold->childCreations.GetItem(slot) != creation) {
     delete creation;
     return nullptr;
   }
@@ -291,7 +294,7 @@ void ChannelInternal::SetChannelGroup(Orn_Channel* channel, Orn_ChannelGroup* gr
 
 ParameterInfo* ChannelInternal::GetParameterInfo(Orn_Channel* channel) {
   if (!channel || channel->interfaceType != VEL_PARAMETER) return nullptr;
-  return channel->parameterInfo;
+  return channel->cold->parameterInfo;
 }
 
 void ChannelInternal::SetParameterInfo(Orn_Channel* channel, int index) {
@@ -301,16 +304,16 @@ void ChannelInternal::SetParameterInfo(Orn_Channel* channel, int index) {
 }
 
 void ChannelInternal::SetParameterInfo(Orn_Channel* channel, ParameterInfo info) {
-  if (channel && channel->parameterInfo) channel->parameterInfo->parameterIndex = info.parameterIndex;
+  if (channel && channel->cold->parameterInfo) channel->cold->parameterInfo->parameterIndex = info.parameterIndex;
 }
 
 int ChannelInternal::GetChannelGetChildTime(Orn_Channel* channel) {
-  return channel ? static_cast<int>(channel->lastCallingTick) : 0;
+  return channel ? static_cast<int>(channel->cold->lastCallingTick) : 0;
 }
 
 void ChannelInternal::UpdateCallingTime(Orn_Channel* channel) {
   if (!channel || !channel->channelGroup || channel->channelGroup->GetGroupIndex() == -1) return;
-  channel->lastCallingTick = GetTickCount();
+  channel->cold->lastCallingTick = GetTickCount();
 }
 
 bool ChannelInternal::GetIgnoreTreeCount(Orn_Channel* channel) { return channel && channel->ignoreTreeCount; }
@@ -325,7 +328,7 @@ void ChannelInternal::SetIgnoreTreeCount(Orn_Channel* channel, bool ignore) {
 bool ChannelInternal::CheckChannelRequest(Orn_Channel* requester, int targetIndex, int linkPos, Orn_Channel* target,
                                           int creationTypeNr) {
   if (!requester) return false;
-  Orn_List& marks = requester->linkRequests;
+  Orn_List& marks = requester->cold->linkRequests;
   for (int i = 0; i < marks.GetItemCount(); ++i) {
     LinkRequestMark* mark = static_cast<LinkRequestMark*>(marks.GetItem(i));
     if (!mark || mark->targetIndex != targetIndex || mark->linkPos != linkPos) continue;
@@ -361,78 +364,78 @@ void ChannelInternal::CheckIndexNrRemoval(Orn_Channel* channel, int index) {
 // Public calls
 
 bool ChannelInternal::SetPublicCallInfo(Orn_Channel* channel, PublicCallInfo info) {
-  if (!channel || !channel->publicCallInfo) return false;
+  if (!channel || !channel->cold->publicCallInfo) return false;
   info.channelName[sizeof info.channelName - 1] = '\0';
   info.poolName[sizeof info.poolName - 1] = '\0';
   info.fileName[sizeof info.fileName - 1] = '\0';
-  *channel->publicCallInfo = info;
+  *channel->cold->publicCallInfo = info;
   if (EngineInterfaceExt* ext = ExtOf(channel)) ext->CheckPublicCallChannelRemoval(channel);
-  channel->publicCallTargets.ReleaseItems();
-  channel->publicCallPending.ReleaseItems();
+  channel->cold->publicCallTargets.ReleaseItems();
+  channel->cold->publicCallPending.ReleaseItems();
   return true;
 }
 
 PublicCallInfo ChannelInternal::GetPublicCallInfo(Orn_Channel* channel) {
-  if (channel && channel->publicCallInfo) return *channel->publicCallInfo;
+  if (channel && channel->cold->publicCallInfo) return *channel->cold->publicCallInfo;
   return PublicCallInfo();
 }
 
 void ChannelInternal::SetAutoLoadGroup(Orn_Channel* channel, bool autoLoad) {
-  if (channel && channel->publicCallInfo) channel->publicCallInfo->autoLoad = autoLoad ? 1 : 0;
+  if (channel && channel->cold->publicCallInfo) channel->cold->publicCallInfo->autoLoad = autoLoad ? 1 : 0;
 }
 
 bool ChannelInternal::GetAutoLoadGroup(Orn_Channel* channel) {
-  return channel && channel->publicCallInfo && channel->publicCallInfo->autoLoad;
+  return channel && channel->cold->publicCallInfo && channel->cold->publicCallInfo->autoLoad;
 }
 
 void ChannelInternal::CheckPublicChannelInstanceRemoval(Orn_Channel* caller, Orn_Channel* channel, int instanceNr) {
-  if (!caller || caller->interfaceType != VEL_PUBLICCALL || !caller->publicCallInfo) return;
-  if (caller->publicCallTargets.GetItem(instanceNr) == channel) caller->publicCallTargets.SetItem(nullptr, instanceNr);
+  if (!caller || caller->interfaceType != VEL_PUBLICCALL || !caller->cold->publicCallInfo) return;
+  if (caller->cold->publicCallTargets.GetItem(instanceNr) == channel) caller->cold->publicCallTargets.SetItem(nullptr, instanceNr);
 }
 
 bool ChannelInternal::CheckPublicChannelRequest(Orn_Channel* caller, Orn_Channel* publicChannel, int instanceNr,
                                                 const char* poolName) {
-  if (!caller || !publicChannel || !poolName || !caller->publicCallInfo) return false;
-  if (caller->publicCallTargets.GetItem(instanceNr)) return false;
-  if (!caller->publicCallPending.GetItem(instanceNr)) return false;
-  const PublicCallInfo* r = caller->publicCallInfo;
+  if (!caller || !publicChannel || !poolName || !caller->cold->publicCallInfo) return false;
+  if (caller->cold->publicCallTargets.GetItem(instanceNr)) return false;
+  if (!caller->cold->publicCallPending.GetItem(instanceNr)) return false;
+  const PublicCallInfo* r = caller->cold->publicCallInfo;
   if (!SameName(poolName, r->poolName)) return false;
   if (!SameName(publicChannel->GetChannelName(), r->channelName)) return false;
   if (publicChannel->GetChannelType().baseType != caller->GetChannelType().baseType) return false;
-  caller->publicCallTargets.SetItem(publicChannel, instanceNr);
-  caller->publicCallPending.SetItem(nullptr, instanceNr);
+  caller->cold->publicCallTargets.SetItem(publicChannel, instanceNr);
+  caller->cold->publicCallPending.SetItem(nullptr, instanceNr);
   return true;
 }
 
 void ChannelInternal::SetRequestedPublicChannelNr(Orn_Channel* channel, int nr) {
-  if (channel && channel->interfaceType == VEL_PUBLICCALL && channel->publicCallInfo)
-    channel->publicCallInfo->requestedNr = nr;
+  if (channel && channel->interfaceType == VEL_PUBLICCALL && channel->cold->publicCallInfo)
+    channel->cold->publicCallInfo->requestedNr = nr;
 }
 
 Orn_Channel* ChannelInternal::GetPublicChannelForPublicCall(Orn_Channel* caller) {
-  if (!caller || !caller->publicCallInfo) return nullptr;
-  PublicCallInfo* r = caller->publicCallInfo;
+  if (!caller || !caller->cold->publicCallInfo) return nullptr;
+  PublicCallInfo* r = caller->cold->publicCallInfo;
   const int k = r->requestedNr;
   // Instance numbers index the lists below; one beyond any loaded pool finds nothing.
   if (k > kMaxPoolInstanceNr) return nullptr;
   EngineInterface* engine = EngineOf(caller);
   EngineInterfaceExt* ext = engine ? engine->ext : nullptr;
 
-  Orn_Channel* target = static_cast<Orn_Channel*>(caller->publicCallTargets.GetItem(k));
+  Orn_Channel* target = static_cast<Orn_Channel*>(caller->cold->publicCallTargets.GetItem(k));
   if (!target) {
-    if (caller->publicCallPending.GetItem(k)) return nullptr;
+    if (caller->cold->publicCallPending.GetItem(k)) return nullptr;
     target = ext ? ext->GetPublicChannel(r) : nullptr;
     if (target) {
       if (target->GetChannelType().baseType != caller->GetChannelType().baseType) return nullptr;
-      caller->publicCallTargets.SetItem(target, k);
+      caller->cold->publicCallTargets.SetItem(target, k);
     } else {
       // Instance numbers index the pending marks; a negative one is never registered.
       if (!r->autoLoad && k >= 0 && ext && ext->AddChannelRequest(k, caller))
-        caller->publicCallPending.SetItem(&pendingMark, k);
+        caller->cold->publicCallPending.SetItem(&pendingMark, k);
       if (!r->autoLoad || k != 0) return nullptr;
 
       // Load the target group on demand.
-      if (caller->publicCallPending.GetItem(0) || strnlen(r->fileName, 2) <= 1) return nullptr;
+      if (caller->cold->publicCallPending.GetItem(0) || strnlen(r->fileName, 2) <= 1) return nullptr;
       FilePathFind find;
       Orn_ChannelGroup* ownGroup = caller->GetChannelGroup();
       if (ownGroup) {
@@ -463,9 +466,9 @@ Orn_Channel* ChannelInternal::GetPublicChannelForPublicCall(Orn_Channel* caller)
         target = ext ? ext->GetPublicChannel(r) : nullptr;
         if (target) {
           if (target->GetChannelType().baseType != caller->GetChannelType().baseType) return nullptr;
-          caller->publicCallTargets.SetItem(target, 0);
+          caller->cold->publicCallTargets.SetItem(target, 0);
         } else if (ext && ext->AddChannelRequest(0, caller)) {
-          caller->publicCallPending.SetItem(&pendingMark, 0);
+          caller->cold->publicCallPending.SetItem(&pendingMark, 0);
         }
       } else {
         engine->errorFunctor("Couldn't autoload group");

@@ -1,5 +1,6 @@
 #include "orn_channel.h"
 
+#include "channel_heap.h"
 #include "channel_internal.h"
 #include "evaluation_depth.h"
 #include "engine_interface.h"
@@ -7,6 +8,7 @@
 #include "file_path_find.h"
 #include "file_saver.h"
 #include "guid_util.h"
+#include "orn_channel_cold.h"
 #include "orn_channel_group.h"
 #include "orn_string.h"
 #include "win32/thread.h"
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -49,21 +52,27 @@ void ReportCorrupt(EngineInterface* engine, const char* tag, const Orn_Channel* 
 
 }  // namespace
 
+void* Orn_ChannelCold::operator new(std::size_t size) {
+  if (void* block = channel_heap::AllocateCold(size)) return block;
+  throw std::bad_alloc();
+}
+
+void Orn_ChannelCold::operator delete(void* block, std::size_t size) noexcept { channel_heap::FreeCold(block, size); }
+
 Orn_Channel::Orn_Channel()
-    : lastTreeCount(-1),
-      channelIndexNr(-1),
-      interfaceType(VEL_NORMAL),
-      publicCallInfo(nullptr),
-      parameterInfo(nullptr),
-      channelName(nullptr),
+    : interfaceType(VEL_NORMAL),
+      lastTreeCount(-1),
       channelGroup(nullptr),
-      collectingLinks(false),
-      lastCallingTick(0),
+      cold(new Orn_ChannelCold),
+      channelName(nullptr),
+      channelIndexNr(-1),
       ignoreTreeCount(false),
-      timeStamp(static_cast<DWORD>(std::rand())),
+      collectingLinks(false),
       uniqueChannel(false),
       typeCached(false),
-      depthReported(false) {}
+      depthReported(false) {
+  cold->timeStamp = static_cast<DWORD>(std::rand());
+}
 
 uint64_t Orn_Channel::linkChangeCount = 1;
 
@@ -71,13 +80,14 @@ Orn_Channel::~Orn_Channel() {
   NoteLinkChange();
   // The engine drops its event registrations and waiting requests of this channel.
   if (engine && engine->ext) engine->ext->ChannelDestroyed(this);
-  for (int i = 0; i < childCreations.GetItemCount(); ++i)
-    delete static_cast<ChildCreation*>(childCreations.GetItem(i));
+  for (int i = 0; i < cold->childCreations.GetItemCount(); ++i)
+    delete static_cast<ChildCreation*>(cold->childCreations.GetItem(i));
   for (int i = 0; i < childInfos.GetItemCount(); ++i) delete static_cast<ChildInfo*>(childInfos.GetItem(i));
-  for (int i = 0; i < linkRequests.GetItemCount(); ++i)
-    delete static_cast<LinkRequestMark*>(linkRequests.GetItem(i));
-  delete parameterInfo;
-  delete publicCallInfo;
+  for (int i = 0; i < cold->linkRequests.GetItemCount(); ++i)
+    delete static_cast<LinkRequestMark*>(cold->linkRequests.GetItem(i));
+  delete cold->parameterInfo;
+  delete cold->publicCallInfo;
+  delete cold;
   std::free(channelName);
 }
 
@@ -87,23 +97,19 @@ void Orn_Channel::DoEvent(int, unsigned long) {}
 
 ChannelType Orn_Channel::GetChannelType() {
   if (!typeCached && engine && engine->ext) {
-    channelType = engine->ext->GetDLLType(dll);
+    cold->channelType = engine->ext->GetDLLType(dll);
     typeCached = true;
   }
-  return channelType;
+  return cold->channelType;
 }
 
 Orn_Channel* Orn_Channel::GetChannelFromChannel(Orn_Channel*, ChildInfo*) { return nullptr; }
-unsigned long Orn_Channel::GetTimeStamp() { return timeStamp; }
-void Orn_Channel::SetTimeStamp() { timeStamp += GetTickCount() + 1; }
+unsigned long Orn_Channel::GetTimeStamp() { return cold->timeStamp; }
+void Orn_Channel::SetTimeStamp() { cold->timeStamp += GetTickCount() + 1; }
 void Orn_Channel::DoDependencyInit(Orn_List*) {}
 
 // ---------------------------------------------------------------------------
 // Children
-
-bool Orn_Channel::EnterPlainChild(uintptr_t frame) {
-  return evaluation_depth::Enter(frame, nullptr) == evaluation_depth::Entry::kAllowed;
-}
 
 void Orn_Channel::ReportTooDeep(bool reentered) {
   if (depthReported) return;
@@ -150,10 +156,10 @@ Orn_Channel* Orn_Channel::ResolveChild(int i, uintptr_t frame) {
         result = linked->GetChannelFromChannel(this, info);
       break;
     case VEL_PARAMETER: {
-      if (!channelGroup || !linked->parameterInfo) break;
+      if (!channelGroup || !linked->cold->parameterInfo) break;
       if (parameterDepth >= kMaxParameterDepth) break;
       ++parameterDepth;
-      Orn_Channel* p = channelGroup->GetParameterChannel(linked->parameterInfo->parameterIndex);
+      Orn_Channel* p = channelGroup->GetParameterChannel(linked->cold->parameterInfo->parameterIndex);
       --parameterDepth;
       if (!p) break;
       ChannelType placeholder = linked->GetChannelType();
@@ -348,19 +354,19 @@ void Orn_Channel::RemoveChildren() {
 
 void Orn_Channel::SetChildCreationCount(int) {
   NoteLinkChange();
-  for (int i = 0; i < childCreations.GetItemCount(); ++i)
-    delete static_cast<ChildCreation*>(childCreations.GetItem(i));
-  childCreations.ReleaseItems();
+  for (int i = 0; i < cold->childCreations.GetItemCount(); ++i)
+    delete static_cast<ChildCreation*>(cold->childCreations.GetItem(i));
+  cold->childCreations.ReleaseItems();
   for (int i = 0; i < childInfos.GetItemCount(); ++i) delete static_cast<ChildInfo*>(childInfos.GetItem(i));
   childInfos.ReleaseItems();
-  pendingCreation.childInfo = nullptr;
+  cold->pendingCreation.childInfo = nullptr;
   collectingLinks = false;
 }
 
 void Orn_Channel::SetChildCreateType(ChildCreation creation, int slot) {
   if (creation.requestLink != -1 && interfaceType != VEL_PUBLICCALL) {
-    for (int s = 0; s < childCreations.GetItemCount(); ++s) {
-      ChildCreation* declared = static_cast<ChildCreation*>(childCreations.GetItem(s));
+    for (int s = 0; s < cold->childCreations.GetItemCount(); ++s) {
+      ChildCreation* declared = static_cast<ChildCreation*>(cold->childCreations.GetItem(s));
       if (declared && declared->requestLink != -1 && declared->requestLink == creation.requestLink) {
         if (EngineInterface* eng = EngineOf(this))
           eng->errorFunctor("Can't add child creation with the same request link!");
@@ -380,7 +386,7 @@ void Orn_Channel::SetChildCreateType(ChildCreation creation, int slot) {
 
   // The new head takes the place of the slot's old head, which is at index
   // `slot` until links are inserted before it.
-  ChildCreation* old = static_cast<ChildCreation*>(childCreations.GetItem(slot));
+  ChildCreation* old = static_cast<ChildCreation*>(cold->childCreations.GetItem(slot));
   int at = slot;
   if (old && old->childInfo) {
     for (int i = 0; i < childInfos.GetItemCount(); ++i)
@@ -390,16 +396,16 @@ void Orn_Channel::SetChildCreateType(ChildCreation creation, int slot) {
       }
   }
   delete old;
-  childCreations.SetItem(record, slot);
+  cold->childCreations.SetItem(record, slot);
 
   ChildInfo* replaced = static_cast<ChildInfo*>(childInfos.GetItem(at));
   if (replaced) {
     // Never leave another slot's record pointing at a deleted head.
-    for (int s = 0; s < childCreations.GetItemCount(); ++s) {
-      ChildCreation* other = static_cast<ChildCreation*>(childCreations.GetItem(s));
+    for (int s = 0; s < cold->childCreations.GetItemCount(); ++s) {
+      ChildCreation* other = static_cast<ChildCreation*>(cold->childCreations.GetItem(s));
       if (other && other->childInfo == replaced) other->childInfo = nullptr;
     }
-    if (pendingCreation.childInfo == replaced) pendingCreation.childInfo = nullptr;
+    if (cold->pendingCreation.childInfo == replaced) cold->pendingCreation.childInfo = nullptr;
     delete replaced;
   }
   ChildInfo* head = new ChildInfo;
@@ -455,20 +461,20 @@ void Orn_Channel::SetChannelInterfaceType(int type) {
 
   interfaceType = type;
   NoteLinkChange();
-  delete parameterInfo;
-  parameterInfo = nullptr;
-  delete publicCallInfo;
-  publicCallInfo = nullptr;
-  publicCallTargets.ReleaseItems();
+  delete cold->parameterInfo;
+  cold->parameterInfo = nullptr;
+  delete cold->publicCallInfo;
+  cold->publicCallInfo = nullptr;
+  cold->publicCallTargets.ReleaseItems();
 
   if (isPublic) {
     channelInternal.DoPublicChannelNameCheck(this);
   } else if (type == VEL_PUBLICCALL) {
     channelInternal.ReleaseChilderen(this);
-    publicCallInfo = new PublicCallInfo;
+    cold->publicCallInfo = new PublicCallInfo;
   } else if (type == VEL_PARAMETER) {
     channelInternal.ReleaseChilderen(this);
-    parameterInfo = new ParameterInfo;
+    cold->parameterInfo = new ParameterInfo;
   }
 }
 
@@ -521,22 +527,22 @@ void Orn_Channel::AddDLLDepend(const char* file, Orn_List* dependencies) {
 // The channel record
 
 bool Orn_Channel::SaveChannel(OrnFileSaver& saver) {
-  if (interfaceType == VEL_PUBLICCALL && publicCallInfo && publicCallInfo->autoLoad) {
+  if (interfaceType == VEL_PUBLICCALL && cold->publicCallInfo && cold->publicCallInfo->autoLoad) {
     Orn_Channel* target = channelInternal.GetPublicChannelForPublicCall(this);
     Orn_ChannelGroup* targetGroup = target ? target->GetChannelGroup() : nullptr;
     const char* targetFile = targetGroup ? targetGroup->GetChannelGroupFileName() : nullptr;
-    if (targetFile && publicCallInfo) {
+    if (targetFile && cold->publicCallInfo) {
       FilePathFind find;
       if (channelGroup && channelGroup->GetChannelGroupFileName())
         find.SetSourcePath(channelGroup->GetChannelGroupFileName());
       const char* relative = find.GetValidRelativeDir(targetFile);
       if (relative) {
-        std::memset(publicCallInfo->fileName, 0, sizeof publicCallInfo->fileName);
-        std::strncpy(publicCallInfo->fileName, relative, sizeof publicCallInfo->fileName - 1);
+        std::memset(cold->publicCallInfo->fileName, 0, sizeof cold->publicCallInfo->fileName);
+        std::strncpy(cold->publicCallInfo->fileName, relative, sizeof cold->publicCallInfo->fileName - 1);
         // The group file stores relative paths with '\' ("..\shared\lib.grp");
         // an absolute path (another root) is kept as it is.
-        if (publicCallInfo->fileName[0] == '.')
-          for (char* c = publicCallInfo->fileName; *c; ++c)
+        if (cold->publicCallInfo->fileName[0] == '.')
+          for (char* c = cold->publicCallInfo->fileName; *c; ++c)
             if (*c == '/') *c = '\\';
       }
     }
@@ -548,9 +554,9 @@ bool Orn_Channel::SaveChannel(OrnFileSaver& saver) {
   else saver.SaveChunk("CHNA", " ", 2);
   int32_t type = interfaceType;
   saver.SaveChunk("CHIT", &type, 4);
-  if (interfaceType == VEL_PUBLICCALL && publicCallInfo) saver.SaveChunk("CHES", publicCallInfo, sizeof(PublicCallInfo));
-  if (interfaceType == VEL_PARAMETER && parameterInfo) {
-    int32_t index = parameterInfo->parameterIndex;
+  if (interfaceType == VEL_PUBLICCALL && cold->publicCallInfo) saver.SaveChunk("CHES", cold->publicCallInfo, sizeof(PublicCallInfo));
+  if (interfaceType == VEL_PARAMETER && cold->parameterInfo) {
+    int32_t index = cold->parameterInfo->parameterIndex;
     saver.SaveChunk("CEXI", &index, 4);
   }
 
@@ -574,10 +580,10 @@ bool Orn_Channel::SaveChannel(OrnFileSaver& saver) {
 
 bool Orn_Channel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
   EngineInterface* eng = EngineOf(this);
-  delete publicCallInfo;
-  publicCallInfo = nullptr;
-  delete parameterInfo;
-  parameterInfo = nullptr;
+  delete cold->publicCallInfo;
+  cold->publicCallInfo = nullptr;
+  delete cold->parameterInfo;
+  cold->parameterInfo = nullptr;
   if (!group) {
     if (eng) eng->errorFunctor("Group is NULL");
     return false;
@@ -625,7 +631,7 @@ bool Orn_Channel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
 
   if (interfaceType == VEL_PUBLICCALL) {
     channelInternal.ReleaseChilderen(this);
-    publicCallInfo = new PublicCallInfo;
+    cold->publicCallInfo = new PublicCallInfo;
     PublicCallInfo read;
     switch (ReadFixed(loader, "CHES", &read, sizeof read)) {
       case Chunk::kRead:
@@ -640,17 +646,17 @@ bool Orn_Channel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
           }
           return false;
         }
-        *publicCallInfo = read;
+        *cold->publicCallInfo = read;
         break;
       case Chunk::kCorrupt: ReportCorrupt(eng, "CHES", this); return false;
       case Chunk::kAbsent: break;
     }
   } else if (interfaceType == VEL_PARAMETER) {
     channelInternal.ReleaseChilderen(this);
-    parameterInfo = new ParameterInfo;
+    cold->parameterInfo = new ParameterInfo;
     int32_t index = 0;
     switch (ReadFixed(loader, "CEXI", &index, 4)) {
-      case Chunk::kRead: parameterInfo->parameterIndex = index; break;
+      case Chunk::kRead: cold->parameterInfo->parameterIndex = index; break;
       case Chunk::kCorrupt: ReportCorrupt(eng, "CEXI", this); return false;
       case Chunk::kAbsent: break;
     }
@@ -713,7 +719,7 @@ bool Orn_Channel::LoadChannel(OrnFileLoader& loader, Orn_ChannelGroup* group) {
       ChannelRequestInfo request{target, pos, this, slot};
       group->AddChannelRequest(request);
       LinkRequestMark* mark = new LinkRequestMark{target, pos};
-      if (linkRequests.AddItem(mark) < 0) delete mark;
+      if (cold->linkRequests.AddItem(mark) < 0) delete mark;
     }
   }
   return true;

@@ -15,6 +15,7 @@ class OrnFileSaver;
 class OrnFileLoader;
 class Orn_ChannelGroup;
 class ChannelInternal;
+struct Orn_ChannelCold;
 
 class Orn_Channel : public DllInterface {
  public:
@@ -44,9 +45,11 @@ class Orn_Channel : public DllInterface {
     const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     ChildInfo* info = static_cast<ChildInfo*>(childInfos.GetItem(i));
     Orn_Channel* linked = info ? info->channel : nullptr;
-    if (linked && (linked->interfaceType == VEL_NORMAL || linked->interfaceType == VEL_PUBLIC) &&
-        !TrackingCalls() && EnterPlainChild(frame))
-      return linked;
+    if (!TrackingCalls()) {
+      if (!linked) return nullptr;
+      if ((linked->interfaceType == VEL_NORMAL || linked->interfaceType == VEL_PUBLIC) && EnterPlainChild(frame))
+        return linked;
+    }
     return ResolveChild(i, frame);
   }
   // A number that changes whenever any link of any channel changes (a child
@@ -94,27 +97,22 @@ class Orn_Channel : public DllInterface {
   // Reports, once for this channel, a child left out for being too deep.
   void ReportTooDeep(bool reentered);
 
-  ChannelType channelType;
-  int32_t lastTreeCount;
-  int32_t channelIndexNr;
+  // What a frame reads of a channel comes first, so that it shares the
+  // object's first two cache lines with the derived class's own fields:
+  // the interface type and child entries (GetChild), the tree count and
+  // group (CheckRenderCount). Everything else lives in `cold`.
   int32_t interfaceType;
-  PublicCallInfo* publicCallInfo;
-  ParameterInfo* parameterInfo;
-  Orn_List childInfos;        // ChildInfo*
-  Orn_List childCreations;    // ChildCreation*
-  Orn_List linkRequests;      // LinkRequestMark*
-  Orn_List publicCallPending; // non-NULL marks by pool instance number
-  Orn_List publicCallTargets; // Orn_Channel* by pool instance number
-  char* channelName;
+  int32_t lastTreeCount;
+  Orn_List childInfos;  // ChildInfo*
   Orn_ChannelGroup* channelGroup;
-  bool collectingLinks;
-  DWORD lastCallingTick;
+  Orn_ChannelCold* cold;
+  char* channelName;
+  int32_t channelIndexNr;
   bool ignoreTreeCount;
-  DWORD timeStamp;
+  bool collectingLinks;
   bool uniqueChannel;
   bool typeCached;
   bool depthReported;
-  ChildCreation pendingCreation;
 
   static uint64_t linkChangeCount;
 
