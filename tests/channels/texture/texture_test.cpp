@@ -67,6 +67,17 @@ class TextureTest : public ChannelHarness {
     return bound;
   }
 
+  // A screen-filling quad, uv 0..1 from corner to corner.
+  void DrawScreenQuad() {
+    IDirect3DDevice8* device = D3DDevice();
+    const float e = static_cast<float>(kWidth) - 0.5f;
+    struct Vertex {
+      float x, y, z, rhw, u, v;
+    } v[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0}, {e, -0.5f, 0.5f, 1, 1, 0}, {-0.5f, e, 0.5f, 1, 0, 1}, {e, e, 0.5f, 1, 1, 1}};
+    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof v[0]);
+  }
+
   // Drawn over black with its alpha as the blend factor, a white texture
   // shows its alpha as grey: the pixel at the centre of a screen-filling quad.
   Rgba BlendedOverBlack(Texture* texture) {
@@ -81,12 +92,7 @@ class TextureTest : public ChannelHarness {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    const float e = static_cast<float>(kWidth) - 0.5f;
-    struct Vertex {
-      float x, y, z, rhw, u, v;
-    } v[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0}, {e, -0.5f, 0.5f, 1, 1, 0}, {-0.5f, e, 0.5f, 1, 0, 1}, {e, e, 0.5f, 1, 1, 1}};
-    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof v[0]);
+    DrawScreenQuad();
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     return PresentAndCapture().At(kWidth / 2, kHeight / 2);
   }
@@ -110,12 +116,7 @@ TEST_F(TextureTest, StoredImageGivesItsTexelsAndCornersLandOnTheQuadCorners) {
   device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  const float e = static_cast<float>(kWidth) - 0.5f;
-  struct Vertex {
-    float x, y, z, rhw, u, v;
-  } v[4] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0}, {e, -0.5f, 0.5f, 1, 1, 0}, {-0.5f, e, 0.5f, 1, 0, 1}, {e, e, 0.5f, 1, 1, 1}};
-  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_TEX1);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof v[0]);
+  DrawScreenQuad();
   Image image = PresentAndCapture();
   EXPECT_RGB_NEAR(image.At(0, 0), 255, 0, 0, 0);
   EXPECT_RGB_NEAR(image.At(kWidth - 1, 0), 0, 255, 0, 0);
