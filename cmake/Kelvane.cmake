@@ -39,6 +39,11 @@ function(kelvane_test target)
   target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KELVANE_TEST_BIN_DIR})
+  if(KELVANE_SANITIZE)
+    # The leak checker can crash while stopping threads at exit; such runs
+    # are made again (see the script).
+    set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/tools/leak-check-retry)
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${KELVANE_TEST_BIN_DIR}
