@@ -32,6 +32,8 @@ class BaseTexture : public DeviceChild {
   // The OpenGL texture with every changed image uploaded; the current
   // context must be the device's.
   GLuint BindableTexture();
+  // Whether BindableTexture has images to upload first.
+  bool HasChangedImages() const { return anyDirty_; }
 
   // The interface the application holds (IDirect3DTexture8 or
   // IDirect3DCubeTexture8), for GetTexture and GetContainer.

@@ -100,4 +100,13 @@ D3D8_EXPORT UINT WINAPI D3D8Debug_ProgramCount(IDirect3DDevice8* device) {
   if (!device) return 0;
   return static_cast<UINT>(static_cast<d3d8::Device*>(device)->ProgramCompileCount());
 }
+
+D3D8_EXPORT void WINAPI D3D8Debug_MergeDraws(IDirect3DDevice8* device, BOOL merge) {
+  if (device) static_cast<d3d8::Device*>(device)->SetMergeDraws(merge != 0);
+}
+
+D3D8_EXPORT UINT WINAPI D3D8Debug_GlDrawCount(IDirect3DDevice8* device) {
+  if (!device) return 0;
+  return static_cast<UINT>(static_cast<d3d8::Device*>(device)->GlDrawCount());
+}
 }

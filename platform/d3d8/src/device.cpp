@@ -115,6 +115,7 @@ Device::~Device() {
     glDeleteFramebuffers(1, &readFbo_);
     glDeleteFramebuffers(1, &copyFbo_);
     glDeleteTextures(1, &frontTexture_);
+    if (instanceBuffer_) glDeleteBuffers(1, &instanceBuffer_);
     glBindVertexArray(0);
     glDeleteVertexArrays(1, &vao_);
   }
@@ -289,17 +290,22 @@ void Device::ReleaseChildReference() {
 }
 
 void Device::ForgetGlTexture(GLuint texture) {
+  if (batch_.count) MakeCurrent();
   for (GLuint& b : boundTexture_)
     if (b == texture) b = 0;
   if (attachedColor_ == texture) attachedColor_ = 0;
 }
 
 void Device::ForgetGlBuffer(GLuint buffer) {
+  if (batch_.count) MakeCurrent();
   if (layout_.buffer == buffer) layoutValid_ = false;
   if (boundElementBuffer_ == buffer) boundElementBuffer_ = 0;
 }
 
-void Device::ForgetSurface(Surface*) { dirty_ |= kDirtyFramebuffer; }
+void Device::ForgetSurface(Surface*) {
+  if (batch_.count) MakeCurrent();
+  dirty_ |= kDirtyFramebuffer;
+}
 
 // ---------------------------------------------------------------------------
 // Device information

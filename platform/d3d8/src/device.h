@@ -156,7 +156,13 @@ class Device final : public IDirect3DDevice8 {
   HRESULT GetPixelShaderConstant(DWORD reg, void* pConstantData, DWORD constantCount) override;
 
   // ---- For the objects of this device ----
-  void MakeCurrent() { gl_.MakeCurrent(); }
+  // Makes the device's context current and sends the draws still waiting
+  // to be merged: everything that touches OpenGL outside a draw comes here
+  // first.
+  void MakeCurrent() {
+    gl_.MakeCurrent();
+    FlushDraws();
+  }
   void MakeCurrentForDraw() { gl_.MakeCurrentForDraw(); }
   void RegisterChild(DeviceChild* child);
   void UnregisterChild(DeviceChild* child);
@@ -179,6 +185,14 @@ class Device final : public IDirect3DDevice8 {
   uint64_t ProgramCompileCount() const { return programs_.compileCount() + shaderPrograms_.compileCount(); }
   // Until the next successful Reset the device reports itself lost.
   void Lose() { lost_ = true; }
+  // Whether draws that differ only in their object's transforms are merged
+  // into instanced draws (on unless turned off, for comparing pictures),
+  // and the draw calls made to OpenGL so far.
+  void SetMergeDraws(bool merge) {
+    MakeCurrent();
+    mergeDraws_ = merge;
+  }
+  uint64_t GlDrawCount() const { return glDraws_; }
 
  private:
   friend class StateBlock;
@@ -225,7 +239,32 @@ class Device final : public IDirect3DDevice8 {
     DWORD fvf = 0;
     size_t offset = 0;
   };
-  bool PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type);
+  // Readies OpenGL for a draw. A draw that may be merged (`mergeable`)
+  // keeps the waiting draws as long as nothing but the transforms changes;
+  // any other draw sends them first.
+  bool PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type, bool mergeable = false);
+  // An indexed draw of the fixed-function pipeline, as OpenGL takes it.
+  struct IndexedDraw {
+    GLenum mode = 0;
+    GLuint first = 0, last = 0;  // the vertex indices it uses
+    GLsizei indices = 0;
+    GLenum indexType = 0;
+    uintptr_t offset = 0;
+    GLint baseVertex = 0;
+    bool operator==(const IndexedDraw&) const = default;
+  };
+  // Waiting draws (device_batch.cpp): `HoldDraw` adds a prepared draw to
+  // them, or sends them and starts again with it; `FlushDraws` sends them
+  // as one draw call, instanced when there are several.
+  void HoldDraw(const IndexedDraw& draw);
+  void FlushDraws() {
+    if (batch_.count) IssueBatch();
+  }
+  void IssueBatch();
+  void UploadTransforms(FfpProgram* program);
+  // Rows of the shaders' transform array: world-view-projection,
+  // world-view, the normals' matrix (each row of the last one padded).
+  void DerivedTransformRows(float (*rows)[4]) const;
   // FvfStride of the vertex format drawn last, kept.
   UINT StrideOf(DWORD fvf) {
     if (fvf != strideFvf_) {
@@ -238,7 +277,10 @@ class Device final : public IDirect3DDevice8 {
   void ApplyViewport();
   void ApplyRasterState();
   void BindTextures();
-  void UploadUniforms(FfpProgram* program);
+  // Uploads the groups that changed since `program` last saw them. Before
+  // each upload the waiting draws are sent, unless `forWaitingDraws` (the
+  // uniforms of the instanced program that will draw them).
+  void UploadUniforms(FfpProgram* program, bool forWaitingDraws = false);
   void SetVertexLayout(GLuint buffer, UINT stride, DWORD fvf, size_t offset);
   // Shader draws (device_shader_draw.cpp).
   const VertexShaderObject* CurrentVertexShader() const;
@@ -328,6 +370,25 @@ class Device final : public IDirect3DDevice8 {
   D3DMATRIX viewProjClip_{};
   D3DMATRIX wvp_{}, wv_{};
   float normalMatrix_[9] = {};
+
+  // Draws waiting to be merged: consecutive fixed-function draws inside a
+  // scene with the same OpenGL state and the same indices, whose objects'
+  // transforms alone differ. OpenGL's state stays as the first of them set
+  // it until they are sent; whatever changes it sends them first.
+  struct DrawBatch {
+    int count = 0;
+    FfpProgram* program = nullptr;
+    IndexedDraw draw;
+    std::vector<float> transforms;  // transformRows rows of 4 per draw
+  };
+  DrawBatch batch_;
+  bool mergeDraws_ = true;
+  // The draw being prepared found its transforms changed while draws were
+  // waiting: they go with it into the batch, or to the uniforms once the
+  // batch is sent.
+  bool transformsHeld_ = false;
+  GLuint instanceBuffer_ = 0;
+  uint64_t glDraws_ = 0;
 
   // The image of the last Present (GetFrontBuffer, the frame file), its
   // read-back copy for windows shown through SDL surfaces, and the frame

@@ -175,8 +175,10 @@ void Device::BindTextures() {
     if (!key_.stages[s].sampled) continue;
     BaseTexture* tex = state_.textures[s];
     if (!tex) continue;
+    if (tex->HasChangedImages()) FlushDraws();
     GLuint name = tex->BindableTexture();
     if (boundTexture_[s] != name) {
+      FlushDraws();
       glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(s));
       glBindTexture(tex->glTarget(), name);
       boundTexture_[s] = name;
@@ -184,6 +186,7 @@ void Device::BindTextures() {
     if (samplerDirty_ & (1u << s)) {
       GLuint sampler = SamplerFor(static_cast<DWORD>(s));
       if (boundSampler_[s] != sampler) {
+        FlushDraws();
         glBindSampler(static_cast<GLuint>(s), sampler);
         boundSampler_[s] = sampler;
       }
@@ -222,26 +225,40 @@ void Device::UpdateDerivedTransforms() {
   for (int k = 0; k < 9; ++k) normalMatrix_[k] = cof[k] * inv;
 }
 
-void Device::UploadUniforms(FfpProgram* p) {
+void Device::UploadTransforms(FfpProgram* p) {
+  p->seen[kGroupTransform] = groupVersion_[kGroupTransform];
+  UpdateDerivedTransforms();
+  float xf[11][4];
+  DerivedTransformRows(xf);
+  glUniform4fv(p->location[kUTransforms], p->transformRows, &xf[0][0]);
+}
+
+void Device::DerivedTransformRows(float (*xf)[4]) const {
+  std::memcpy(xf[0], &wvp_.m[0][0], sizeof wvp_.m);
+  std::memcpy(xf[4], &wv_.m[0][0], sizeof wv_.m);
+  for (int column = 0; column < 3; ++column) {
+    std::memcpy(xf[8 + column], normalMatrix_ + 3 * column, 3 * sizeof(float));
+    xf[8 + column][3] = 0.0f;
+  }
+}
+
+void Device::UploadUniforms(FfpProgram* p, bool forWaitingDraws) {
   const GLint* loc = p->location;
   auto due = [&](UniformGroup g) {
     if (!(p->groups & (1u << g)) || p->seen[g] == groupVersion_[g]) return false;
     p->seen[g] = groupVersion_[g];
+    if (!forWaitingDraws) FlushDraws();
     return true;
   };
   const DWORD* rs = state_.renderStates;
 
-  if (due(kGroupTransform)) {
-    UpdateDerivedTransforms();
-    // The shader's transform array, as many rows as it declares.
-    float xf[11][4];
-    std::memcpy(xf[0], &wvp_.m[0][0], sizeof wvp_.m);
-    std::memcpy(xf[4], &wv_.m[0][0], sizeof wv_.m);
-    for (int column = 0; column < 3; ++column) {
-      std::memcpy(xf[8 + column], normalMatrix_ + 3 * column, 3 * sizeof(float));
-      xf[8 + column][3] = 0.0f;
-    }
-    glUniform4fv(loc[kUTransforms], p->transformRows, &xf[0][0]);
+  // The transforms of a draw that may join the waiting ones are held; they
+  // go to the batch or, once it is sent, to the uniforms.
+  if ((p->groups & (1u << kGroupTransform)) && p->seen[kGroupTransform] != groupVersion_[kGroupTransform]) {
+    if (batch_.count)
+      transformsHeld_ = true;
+    else
+      UploadTransforms(p);
   }
   if (due(kGroupViewport)) {
     const D3DVIEWPORT8& v = state_.viewport;
@@ -334,6 +351,7 @@ void Device::SetVertexLayout(GLuint buffer, UINT stride, DWORD fvf, size_t offse
   if (layoutValid_ && layout_.buffer == buffer && layout_.stride == stride && layout_.fvf == fvf &&
       layout_.offset == offset)
     return;
+  FlushDraws();
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   const GLsizei s = static_cast<GLsizei>(stride);
   size_t at = offset;
@@ -386,7 +404,7 @@ void Device::SetVertexLayout(GLuint buffer, UINT stride, DWORD fvf, size_t offse
   layoutValid_ = true;
 }
 
-bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
+bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type, bool mergeable) {
   // Inside a scene the context BeginScene made current is trusted to stay;
   // a draw outside one may follow anything (a window destroyed, another
   // library's context) and looks again.
@@ -394,6 +412,8 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
     MakeCurrentForDraw();
   else
     MakeCurrent();
+  if (!mergeable) FlushDraws();
+  if (dirty_ & (kDirtyFramebuffer | kDirtyViewport | kDirtyRaster)) FlushDraws();
   if (dirty_ & kDirtyFramebuffer) BindFramebuffer();
   if (dirty_ & kDirtyViewport) ApplyViewport();
   if (dirty_ & kDirtyRaster) ApplyRasterState();
@@ -410,6 +430,7 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
     std::memcpy(keyTextureKinds_, bound, sizeof keyTextureKinds_);
     stageKeyDifferences_ = 0;
     if (!keyValid_ || !(k == key_)) {
+      FlushDraws();
       key_ = k;
       program_ = programs_.Get(k);
       // A stage that starts sampling needs its sampler.
@@ -426,6 +447,7 @@ bool Device::PrepareDraw(DWORD fvf, D3DPRIMITIVETYPE type) {
   }
   if (!program_) return false;
   if (currentProgram_ != program_->program) {
+    FlushDraws();
     glUseProgram(program_->program);
     currentProgram_ = program_->program;
   }
@@ -447,6 +469,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     if (!PrepareDraw(0, type)) return D3DERR_DRIVERINTERNALERROR;
     SetDeclarationLayout(*vs, 0, 0);
     glDrawArrays(GlPrimitive(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+    ++glDraws_;
     return D3D_OK;
   }
   VertexBuffer* vb = state_.streams[0];
@@ -460,6 +483,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (!PrepareDraw(fvf, type)) return D3DERR_DRIVERINTERNALERROR;
   SetVertexLayout(vb->storage().glBuffer(), stride, fvf, 0);
   glDrawArrays(GlPrimitive(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+  ++glDraws_;
   return D3D_OK;
 }
 
@@ -481,19 +505,35 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if (numVertices == 0) return D3DERR_INVALIDCALL;
   if (vs ? !StreamsHold(*vs, lastVertex, false) : lastVertex * stride > vb->storage().size() + (stride - fvfStride))
     return D3DERR_INVALIDCALL;
-  if (!PrepareDraw(fvf, type)) return D3DERR_DRIVERINTERNALERROR;
+  // Fixed-function draws of transformed vertices inside a scene may be
+  // merged with the ones before them.
+  const bool mergeable = mergeDraws_ && inScene_ && !vs && !state_.pixelShader && type != D3DPT_POINTLIST &&
+                         (fvf & D3DFVF_POSITION_MASK) != D3DFVF_XYZRHW;
+  if (!PrepareDraw(fvf, type, mergeable)) return D3DERR_DRIVERINTERNALERROR;
   if (vs)
     SetDeclarationLayout(*vs, 0, 0);
   else
     SetVertexLayout(vb->storage().glBuffer(), stride, fvf, 0);
   if (boundElementBuffer_ != ib->storage().glBuffer()) {
+    FlushDraws();
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib->storage().glBuffer());
     boundElementBuffer_ = ib->storage().glBuffer();
   }
-  glDrawRangeElementsBaseVertex(GlPrimitive(type), minIndex, minIndex + numVertices - 1,
-                                static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * indexSize),
-                                static_cast<GLint>(state_.baseVertexIndex));
+  IndexedDraw draw;
+  draw.mode = GlPrimitive(type);
+  draw.first = minIndex;
+  draw.last = minIndex + numVertices - 1;
+  draw.indices = static_cast<GLsizei>(count);
+  draw.indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+  draw.offset = static_cast<uintptr_t>(startIndex) * indexSize;
+  draw.baseVertex = static_cast<GLint>(state_.baseVertexIndex);
+  if (mergeable) {
+    HoldDraw(draw);
+    return D3D_OK;
+  }
+  glDrawRangeElementsBaseVertex(draw.mode, draw.first, draw.last, draw.indices, draw.indexType,
+                                reinterpret_cast<const void*>(draw.offset), draw.baseVertex);
+  ++glDraws_;
   return D3D_OK;
 }
 
@@ -517,6 +557,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
   else
     SetVertexLayout(upVertexBuffer_, vertexStreamZeroStride, fvf, 0);
   glDrawArrays(GlPrimitive(type), 0, static_cast<GLsizei>(count));
+  ++glDraws_;
   return D3D_OK;
 }
 
@@ -551,6 +592,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count) * indexSize, pIndexData, GL_STREAM_DRAW);
   glDrawRangeElements(GlPrimitive(type), minVertexIndex, minVertexIndex + numVertexIndices - 1,
                       static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
+  ++glDraws_;
   return D3D_OK;
 }
 

@@ -5,6 +5,7 @@
 // vector v times the Direct3D matrix M.
 
 #include <sstream>
+#include <string>
 #include <vector>
 
 namespace d3d8 {
@@ -120,7 +121,7 @@ std::vector<Varying> VaryingsOf(const FfpKey& k) {
 
 }  // namespace
 
-FfpSources GenerateFfpSources(const FfpKey& k) {
+FfpSources GenerateFfpSources(const FfpKey& k, int instances) {
   FfpSources out;
   const FogKind fog = static_cast<FogKind>(k.fogKind);
   bool anyGen = false, anyTransform = false, anyWrap = false;
@@ -161,7 +162,11 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
       // One array for the object's transforms, sent with one call a draw:
       // rows 0-3 world-view-projection, 4-7 world-view, 8-10 the normals'
       // matrix (each D3D row a column of the GLSL matrix).
-      v << "uniform vec4 uXf[" << (needNormal ? 11 : needCamera ? 8 : 4) << "];\n";
+      const int rows = needNormal ? 11 : needCamera ? 8 : 4;
+      if (instances > 0)
+        v << "layout(std140) uniform uInstances { vec4 uInstanceXf[" << instances * rows << "]; };\n";
+      else
+        v << "uniform vec4 uXf[" << rows << "];\n";
     }
     if (k.lighting) {
       v << "uniform vec4 uMatDiffuse, uMatAmbient, uMatSpecular, uMatEmissive;\nuniform float uMatPower;\n"
@@ -186,11 +191,20 @@ FfpSources GenerateFfpSources(const FfpKey& k) {
            "  float ndcZ = depthRange != 0.0 ? 2.0 * (aPos.z - uDepthRHW.x) / depthRange - 1.0 : 0.0;\n"
            "  gl_Position = vec4(ndc * w, ndcZ * w, w);\n";
     } else {
-      v << "  vec4 pos = vec4(aPos.xyz, 1.0);\n  gl_Position = mat4(uXf[0], uXf[1], uXf[2], uXf[3]) * pos;\n";
-      if (needCamera) v << "  vec3 P = (mat4(uXf[4], uXf[5], uXf[6], uXf[7]) * pos).xyz;\n";
+      // Drawn as instances, each instance's rows follow the previous one's
+      // in the block; the arithmetic is the same either way.
+      const int rows = needNormal ? 11 : needCamera ? 8 : 4;
+      auto xf = [&](int row) {
+        return instances > 0 ? "uInstanceXf[gl_InstanceID * " + std::to_string(rows) + " + " + std::to_string(row) + "]"
+                             : "uXf[" + std::to_string(row) + "]";
+      };
+      v << "  vec4 pos = vec4(aPos.xyz, 1.0);\n  gl_Position = mat4(" << xf(0) << ", " << xf(1) << ", " << xf(2)
+        << ", " << xf(3) << ") * pos;\n";
+      if (needCamera)
+        v << "  vec3 P = (mat4(" << xf(4) << ", " << xf(5) << ", " << xf(6) << ", " << xf(7) << ") * pos).xyz;\n";
       if (needNormal) {
         if (k.hasNormal) {
-          v << "  vec3 N = mat3(uXf[8].xyz, uXf[9].xyz, uXf[10].xyz) * aNormal;\n";
+          v << "  vec3 N = mat3(" << xf(8) << ".xyz, " << xf(9) << ".xyz, " << xf(10) << ".xyz) * aNormal;\n";
           if (k.normalizeNormals) v << "  if (dot(N, N) > 0.0) N = normalize(N);\n";
         } else {
           v << "  vec3 N = vec3(0.0);\n";  // without normals every product with the normal is 0

@@ -15,7 +15,9 @@ struct FfpSources {
   std::string fragment;
 };
 
-FfpSources GenerateFfpSources(const FfpKey& key);
+// With `instances` above 0 the object's transforms come from the uniform
+// block "uInstances", `instances` sets of them, one per instance drawn.
+FfpSources GenerateFfpSources(const FfpKey& key, int instances = 0);
 
 // The varyings between the vertex and fragment programs of `key`, declared
 // as outputs or inputs (names "vDiffuse", "vSpecular", "vFog", "vEyeW",

@@ -48,8 +48,28 @@ GLuint CompileShader(GLenum type, const std::string& source) {
 UniformGroup GroupOf(UniformId id) { return kUniforms[id].group; }
 
 ProgramCache::~ProgramCache() {
-  for (auto& entry : programs_)
-    if (entry.second && entry.second->program) glDeleteProgram(entry.second->program);
+  for (auto& entry : programs_) {
+    if (!entry.second) continue;
+    if (entry.second->program) glDeleteProgram(entry.second->program);
+    if (entry.second->instanced) glDeleteProgram(entry.second->instanced->program);
+  }
+}
+
+FfpProgram* ProgramCache::Instanced(FfpProgram* program, const FfpKey& key) {
+  if (program->instancedTried) return program->instanced.get();
+  program->instancedTried = true;
+  const int capacity = kInstanceBlockBytes / (16 * program->transformRows);
+  std::unique_ptr<FfpProgram> instanced = LinkProgram(GenerateFfpSources(key, capacity));
+  if (!instanced) return nullptr;
+  const GLuint block = glGetUniformBlockIndex(instanced->program, "uInstances");
+  if (block == GL_INVALID_INDEX) {
+    glDeleteProgram(instanced->program);
+    return nullptr;
+  }
+  glUniformBlockBinding(instanced->program, block, kInstanceBlockBinding);
+  instanced->instanceCapacity = capacity;
+  program->instanced = std::move(instanced);
+  return program->instanced.get();
 }
 
 FfpProgram* ProgramCache::Get(const FfpKey& key) {

@@ -66,7 +66,18 @@ struct FfpProgram {
   uint32_t groups = 0;  // groups with at least one active uniform
   int transformRows = 4;  // rows of uXf the program reads
   uint64_t seen[kGroupCount];
+  // The same pipeline drawing several objects in one call, each with its
+  // own transforms (made on first need; NULL when that failed), and how
+  // many objects one call can take.
+  std::unique_ptr<FfpProgram> instanced;
+  bool instancedTried = false;
+  int instanceCapacity = 0;
 };
+
+// Bytes of the instanced programs' transform block (the least every OpenGL
+// 3.3 implementation offers), and its binding point.
+constexpr int kInstanceBlockBytes = 16384;
+constexpr GLuint kInstanceBlockBinding = 0;
 
 class ProgramCache {
  public:
@@ -78,6 +89,9 @@ class ProgramCache {
   // The program for `key`, compiled on first use; NULL when compiling failed
   // (the reason is written to stderr once).
   FfpProgram* Get(const FfpKey& key);
+  // The instanced form of `program`, which was made for `key`; NULL when it
+  // cannot be made. Leaves the program made current when it makes one.
+  FfpProgram* Instanced(FfpProgram* program, const FfpKey& key);
   size_t size() const { return programs_.size(); }
   uint64_t compileCount() const { return compiles_; }
 

@@ -44,4 +44,12 @@ void WINAPI D3D8Debug_ForceReadBackPresent(BOOL force);
 // Fixed-function programs `device` has compiled so far; drawing again with
 // states it has drawn with before compiles nothing.
 UINT WINAPI D3D8Debug_ProgramCount(IDirect3DDevice8* device);
+
+// Whether `device` merges consecutive draws that differ only in their
+// object's transforms into one instanced draw (TRUE from creation), for
+// comparing pictures drawn both ways.
+void WINAPI D3D8Debug_MergeDraws(IDirect3DDevice8* device, BOOL merge);
+
+// Draw calls `device` has made to OpenGL so far; merged draws count once.
+UINT WINAPI D3D8Debug_GlDrawCount(IDirect3DDevice8* device);
 }
