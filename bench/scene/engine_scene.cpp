@@ -88,8 +88,8 @@ bool EngineScene::Init(bool spheres) {
   const std::string demo = std::string(KELVANE_DIST_DIR) + "/demos/scene/start.grp";
   demo_ = engine_->LoadChannelGroup(demo.c_str(), "Demo");
   if (!demo_) return false;
-  boxes_ = BuildField({"Boxes", demos::Box(kBoxEdge, kBoxEdge, kBoxEdge), kBoxCount, BoxWorld, BoxView(),
-                       kBoxFogStart, kBoxFogEnd});
+  boxes_ = BuildField({"Boxes", demos::Box(kBoxEdge, kBoxEdge, kBoxEdge), BoxCount(), BoxWorld, BoxView(),
+                       BoxFogStart(), BoxFogEnd()});
   return boxes_ != nullptr;
 }
 

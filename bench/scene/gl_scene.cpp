@@ -162,7 +162,7 @@ bool GlScene::Init(const D3DXMATRIX& projection, IDirect3DDevice8* device, int w
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   if (!fountain_.Init(projection_, kSky) || !caption_.Init(kSize)) return false;
   glUseProgram(program_);
-  for (int i = 0; i < kBoxCount; ++i) boxes_.push_back(BoxWorld(i));
+  for (int i = 0; i < BoxCount(); ++i) boxes_.push_back(BoxWorld(i));
   for (int i = 0; i < kSphereCount; ++i) spheres_.push_back(SphereWorld(i));
   presented_.resize(static_cast<size_t>(width) * height * 4);
   return true;
@@ -307,7 +307,7 @@ void GlScene::FieldFrame(const Mesh& mesh, const std::vector<D3DXMATRIX>& worlds
   Finish();
 }
 
-void GlScene::BoxesFrame() { FieldFrame(box_, boxes_, BoxView(), kBoxFogStart, kBoxFogEnd); }
+void GlScene::BoxesFrame() { FieldFrame(box_, boxes_, BoxView(), BoxFogStart(), BoxFogEnd()); }
 
 void GlScene::SpheresFrame() { FieldFrame(sphere_, spheres_, SphereView(), kSphereFogStart, kSphereFogEnd); }
 

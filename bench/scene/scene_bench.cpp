@@ -5,8 +5,9 @@
 // machine's speed drifts); the per-frame medians and 10th percentiles give
 // the ratios and the engine's and layer's own cost per box above the OpenGL
 // driver's.
-//   scene_bench [rounds] [seconds per measurement] [scene | boxes]
-// (the last picks one workload, for profiling), or
+//   scene_bench [rounds] [seconds per measurement] [scene | boxes | boxes32k]
+// (the last picks one workload, for profiling; boxes32k is the box field
+// at 16 times the boxes, seen from four times as high), or
 //   scene_bench frames N
 // which draws N frames of the boxes with each program, untimed, for
 // counting instructions (valgrind --tool=callgrind with --toggle-collect=
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
   const double seconds = argc > 2 ? std::max(0.1, std::atof(argv[2])) : 1.5;
   const std::string only = argc > 3 ? argv[3] : "";
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  // "boxes32k": the box field alone, 16 times as many boxes.
+  const bool manyBoxes = only == "boxes32k";
+  if (manyBoxes) scenebench::SetBoxFieldScale(4);
+  const std::string boxesName = manyBoxes ? "32,000 boxes" : "2,000 boxes";
   scenebench::KeepFreedMemory();
 
   scenebench::EngineScene engine;
@@ -73,9 +78,9 @@ int main(int argc, char** argv) {
   std::vector<scenebench::PairedWorkload> work;
   if (only.empty() || only == "scene")
     work.push_back({"scene demo", [&] { engine.DemoFrame(); }, [&] { gl.DemoFrame(now()); }, 0, {}});
-  if (only.empty() || only == "boxes")
+  if (only.empty() || only == "boxes" || manyBoxes)
     work.push_back(
-        {"2,000 boxes", [&] { engine.BoxesFrame(); }, [&] { gl.BoxesFrame(); }, scenebench::kBoxCount, {}});
+        {boxesName, [&] { engine.BoxesFrame(); }, [&] { gl.BoxesFrame(); }, scenebench::BoxCount(), {}});
   scenebench::RunPaired(&work, rounds, seconds);
 
   if (only.empty() || only == "scene") {

@@ -4,9 +4,20 @@
 
 namespace scenebench {
 
+namespace {
+int g_boxScale = 1;
+}
+
+void SetBoxFieldScale(int scale) { g_boxScale = scale < 1 ? 1 : scale; }
+int BoxFieldScale() { return g_boxScale; }
+int BoxCount() { return kBoxCount * g_boxScale * g_boxScale; }
+float BoxFogStart() { return kBoxFogStart * static_cast<float>(g_boxScale); }
+float BoxFogEnd() { return kBoxFogEnd * static_cast<float>(g_boxScale); }
+
 D3DXMATRIX BoxWorld(int i) {
-  const float x = (static_cast<float>(i % kBoxColumns) - kBoxColumns / 2.0f) * 1.2f;
-  const float z = static_cast<float>(i / kBoxColumns) * 1.2f;
+  const int columns = kBoxColumns * g_boxScale;
+  const float x = (static_cast<float>(i % columns) - static_cast<float>(columns) / 2.0f) * 1.2f;
+  const float z = static_cast<float>(i / columns) * 1.2f;
   D3DXMATRIX turn, move;
   D3DXMatrixRotationY(&turn, 0.1f * static_cast<float>(i));
   D3DXMatrixTranslation(&move, x, 0.5f, z);
@@ -17,7 +28,9 @@ D3DXMATRIX BoxView() {
   D3DXMATRIX view;
   // Straight down from high above the middle of the field: every box is in
   // view (the engine's meshes skip themselves when outside the frustum).
-  const D3DXVECTOR3 eye(0, 90, 23.4f), at(0, 0, 23.4f), up(0, 0, 1);
+  const float s = static_cast<float>(g_boxScale);
+  const float middle = (static_cast<float>(kBoxRows) * s - 1.0f) * 1.2f / 2.0f;  // 23.4 at scale 1
+  const D3DXVECTOR3 eye(0, 90 * s, middle), at(0, 0, middle), up(0, 0, 1);
   D3DXMatrixLookAtLH(&view, &eye, &at, &up);
   return view;
 }

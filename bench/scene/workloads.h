@@ -18,6 +18,15 @@ constexpr int kBoxCount = kBoxColumns * kBoxRows;  // 2,000
 constexpr float kBoxEdge = 1.0f;                   // every box is a cube of this edge
 constexpr float kBoxFogStart = 60.0f, kBoxFogEnd = 140.0f;
 
+// The box field at `scale` times the columns and rows (scale 4: 32,000
+// boxes), seen from `scale` times as high with the fog as far: each box
+// covers 1/scale^2 of the pixels. Chosen before either program is made.
+void SetBoxFieldScale(int scale);
+int BoxFieldScale();
+int BoxCount();
+float BoxFogStart();
+float BoxFogEnd();
+
 // The spheres: 10 by 5 of them, each of 25 slices and 21 stacks (1,000
 // triangles), textured, lit and fogged, at 640 by 480.
 constexpr int kSphereWidth = 640, kSphereHeight = 480;
