@@ -16,6 +16,9 @@
 namespace d3d8 {
 namespace {
 
+// The most vertices a draw may use and still be merged with others.
+constexpr UINT kMergedDrawVertexLimit = 64;
+
 bool ValidPrimitive(D3DPRIMITIVETYPE type) { return type >= D3DPT_POINTLIST && type <= D3DPT_TRIANGLEFAN; }
 
 // Vertices in memory suit the vertex format or, with a vertex shader, its
@@ -506,8 +509,12 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   if (vs ? !StreamsHold(*vs, lastVertex, false) : lastVertex * stride > vb->storage().size() + (stride - fvfStride))
     return D3DERR_INVALIDCALL;
   // Fixed-function draws of transformed vertices inside a scene may be
-  // merged with the ones before them.
-  const bool mergeable = mergeDraws_ && inScene_ && !vs && !state_.pixelShader && type != D3DPT_POINTLIST &&
+  // merged with the ones before them, when their meshes are small: an
+  // instance reads its transforms from the block at every vertex, which
+  // costs more than the draw call it saves once a mesh has more than a few
+  // dozen vertices.
+  const bool mergeable = mergeDraws_ && inScene_ && numVertices <= kMergedDrawVertexLimit && !vs &&
+                         !state_.pixelShader && type != D3DPT_POINTLIST &&
                          (fvf & D3DFVF_POSITION_MASK) != D3DFVF_XYZRHW;
   if (!PrepareDraw(fvf, type, mergeable)) return D3DERR_DRIVERINTERNALERROR;
   if (vs)
