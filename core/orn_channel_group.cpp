@@ -1,6 +1,7 @@
 #include "orn_channel_group.h"
 
 #include "channel_internal.h"
+#include "engine.h"
 #include "engine_interface.h"
 #include "file_loader.h"
 #include "file_saver.h"
@@ -569,7 +570,8 @@ int Orn_ChannelGroup::GetStartChannel() { return startChannel; }
 
 int Orn_ChannelGroup::GetTreeCalculateCount() {
   if (!parameterChannel->IsEmpty() && parameterChannel->GetInternalChannel()) return treeCount;
-  return engine ? engine->GetTreeCalculateCount() : 0;
+  // The engine's count, read where it lives (the interface's call does the same).
+  return engine && engine->engineObject ? engine->engineObject->GetTreeCalculateCount() : 0;
 }
 
 void Orn_ChannelGroup::IncreaseTreeCount() { treeCount = treeCount > 29999 ? 0 : treeCount + 1; }
