@@ -119,21 +119,39 @@ std::vector<Varying> VaryingsOf(const FfpKey& k) {
   return varyings;
 }
 
+// Whether the vertex program of `k` needs the camera-space position and
+// the normal.
+struct CameraNeeds {
+  bool camera, normal;
+};
+CameraNeeds CameraNeedsOf(const FfpKey& k) {
+  bool anyGen = false;
+  for (int s = 0; s < k.stageCount; ++s)
+    if (k.stages[s].sampled) anyGen |= k.stages[s].coordGen != 0;
+  const bool vertexFog = static_cast<FogKind>(k.fogKind) == FogKind::Vertex;
+  return {!k.rhw && (k.lighting || vertexFog || anyGen || k.pointScale), !k.rhw && (k.lighting || anyGen)};
+}
+
 }  // namespace
+
+int FfpTransformRows(const FfpKey& k) {
+  const CameraNeeds needs = CameraNeedsOf(k);
+  return needs.normal ? 11 : needs.camera ? 8 : 4;
+}
 
 FfpSources GenerateFfpSources(const FfpKey& k, int instances) {
   FfpSources out;
   const FogKind fog = static_cast<FogKind>(k.fogKind);
-  bool anyGen = false, anyTransform = false, anyWrap = false;
+  bool anyTransform = false, anyWrap = false;
   for (int s = 0; s < k.stageCount; ++s) {
     const StageKey& sk = k.stages[s];
     if (!sk.sampled) continue;
-    anyGen |= sk.coordGen != 0;
     anyTransform |= sk.transformCount != 0 && !sk.identityTransform;
     anyWrap |= sk.wrap != 0;
   }
-  const bool needCamera = !k.rhw && (k.lighting || fog == FogKind::Vertex || anyGen || k.pointScale);
-  const bool needNormal = !k.rhw && (k.lighting || anyGen);
+  const CameraNeeds needs = CameraNeedsOf(k);
+  const bool needCamera = needs.camera, needNormal = needs.normal;
+  const int rows = FfpTransformRows(k);
   const bool useGeometry = anyWrap && !k.points;
 
   const std::vector<Varying> varyings = VaryingsOf(k);
@@ -162,7 +180,6 @@ FfpSources GenerateFfpSources(const FfpKey& k, int instances) {
       // One array for the object's transforms, sent with one call a draw:
       // rows 0-3 world-view-projection, 4-7 world-view, 8-10 the normals'
       // matrix (each D3D row a column of the GLSL matrix).
-      const int rows = needNormal ? 11 : needCamera ? 8 : 4;
       if (instances > 0)
         v << "layout(std140) uniform uInstances { vec4 uInstanceXf[" << instances * rows << "]; };\n";
       else
@@ -193,7 +210,6 @@ FfpSources GenerateFfpSources(const FfpKey& k, int instances) {
     } else {
       // Drawn as instances, each instance's rows follow the previous one's
       // in the block; the arithmetic is the same either way.
-      const int rows = needNormal ? 11 : needCamera ? 8 : 4;
       auto xf = [&](int row) {
         return instances > 0 ? "uInstanceXf[gl_InstanceID * " + std::to_string(rows) + " + " + std::to_string(row) + "]"
                              : "uXf[" + std::to_string(row) + "]";

@@ -18,6 +18,11 @@ struct FfpSources {
 // With `instances` above 0 the object's transforms come from the uniform
 // block "uInstances", `instances` sets of them, one per instance drawn.
 FfpSources GenerateFfpSources(const FfpKey& key, int instances = 0);
+// Rows of the transform array the vertex program of `key` declares (and an
+// instance's share of the block): 4 (world-view-projection), 8 (and
+// world-view) or 11 (and the normals' matrix). OpenGL may report fewer when
+// the program leaves some unread; the layout is this one.
+int FfpTransformRows(const FfpKey& key);
 
 // The varyings between the vertex and fragment programs of `key`, declared
 // as outputs or inputs (names "vDiffuse", "vSpecular", "vFog", "vEyeW",

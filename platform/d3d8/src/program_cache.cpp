@@ -77,6 +77,7 @@ FfpProgram* ProgramCache::Get(const FfpKey& key) {
   if (it != programs_.end()) return it->second.get();
   ++compiles_;
   std::unique_ptr<FfpProgram> program = LinkProgram(GenerateFfpSources(key));
+  if (program) program->transformRows = FfpTransformRows(key);
   // A failure is remembered too, so the key is not compiled again every draw.
   FfpProgram* result = program.get();
   programs_.emplace(key, std::move(program));
@@ -120,10 +121,6 @@ std::unique_ptr<FfpProgram> LinkProgram(const FfpSources& src) {
     }
     if (prog->location[i] >= 0) prog->groups |= 1u << kUniforms[i].group;
   }
-  if (glGetUniformLocation(prog->program, "uXf[8]") >= 0)
-    prog->transformRows = 11;
-  else if (glGetUniformLocation(prog->program, "uXf[4]") >= 0)
-    prog->transformRows = 8;
   for (int g = 0; g < kGroupCount; ++g) prog->seen[g] = ~0ull;
   glUseProgram(prog->program);
   for (int s = 0; s < kStageCount; ++s) {

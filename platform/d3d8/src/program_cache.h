@@ -64,7 +64,7 @@ struct FfpProgram {
   GLuint program = 0;
   GLint location[kUniformCount];
   uint32_t groups = 0;  // groups with at least one active uniform
-  int transformRows = 4;  // rows of uXf the program reads
+  int transformRows = 4;  // rows of uXf the program declares (FfpTransformRows)
   uint64_t seen[kGroupCount];
   // The same pipeline drawing several objects in one call, each with its
   // own transforms (made on first need; NULL when that failed), and how

@@ -29,6 +29,7 @@ FfpProgram* ShaderProgramCache::Get(const ShaderDrawKey& key, const VertexShader
   if (vs) src.vertex = TranslateVertexShader(vs->code, vs->declaration, key.ffp);
   if (ps) src.fragment = TranslatePixelShader(ps->code, key.ffp, key.kinds);
   std::unique_ptr<FfpProgram> program = LinkProgram(src);
+  if (program && !vs) program->transformRows = FfpTransformRows(key.ffp);
   FfpProgram* result = program.get();
   programs_.emplace(key, std::move(program));
   return result;

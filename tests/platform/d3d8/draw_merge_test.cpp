@@ -294,6 +294,109 @@ TEST_F(DrawMergeTest, WhatChangesBetweenObjectsIsSeenByTheObjectsAfterIt) {
   EXPECT_LT(merged, 30u);
 }
 
+// Programs that leave some of the transform rows unread (OpenGL reports
+// the array shorter): lit with every light off, with and without vertex
+// fog, and unlit with camera-space positions as texture coordinates. Each
+// instance must still find its own rows.
+TEST_F(DrawMergeTest, ProgramsReadingFewerTransformRowsStillGiveEachObjectItsOwn) {
+  const std::function<void()> setups[3] = {
+      [&] {
+        device_->LightEnable(0, FALSE);
+        device_->LightEnable(1, FALSE);
+      },
+      [&] {
+        device_->LightEnable(0, FALSE);
+        device_->LightEnable(1, FALSE);
+        device_->SetRenderState(D3DRS_FOGENABLE, FALSE);
+      },
+      [&] {
+        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION);
+      }};
+  for (int k = 0; k < 3; ++k) {
+    auto setup = [&](int i) {
+      if (i == 0) setups[k]();
+    };
+    const std::vector<D3DCOLOR> oneByOne = Frame(false, 60, setup);
+    UINT merged = 0;
+    const std::vector<D3DCOLOR> together = Frame(true, 60, setup, &merged);
+    device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    EXPECT_GT(Covered(oneByOne), static_cast<int>(oneByOne.size() / 8)) << "case " << k;
+    EXPECT_TRUE(together == oneByOne) << "case " << k << ": the merged draws changed the picture";
+    EXPECT_LT(merged, 5u) << "case " << k;
+  }
+}
+
+// Viewport, camera, a pre-transformed draw, a state block, texture
+// matrices and the ambient colour changing between objects.
+TEST_F(DrawMergeTest, ViewportCameraStateBlocksAndTextureMatricesChangingBetweenObjects) {
+  DWORD block = 0;
+  auto changes = [&](int i) {
+    switch (i) {
+      case 4: {
+        D3DVIEWPORT8 vp = {8, 4, 48, 50, 0.0f, 1.0f};
+        device_->SetViewport(&vp);
+        break;
+      }
+      case 8: {
+        const D3DMATRIX view = Multiply(Translation(-1.0f, 1.5f, 4.5f), Rotation(1, 0, 0, 0.3f));
+        device_->SetTransform(D3DTS_VIEW, &view);
+        break;
+      }
+      case 12: {
+        ScreenColor quad[4] = {{0, 0, 0.5f, 1, 0xFFFF00FF}, {10, 0, 0.5f, 1, 0xFFFF00FF},
+                               {0, 10, 0.5f, 1, 0xFFFF00FF}, {10, 10, 0.5f, 1, 0xFFFF00FF}};
+        device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+        device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]);
+        device_->SetVertexShader(kFvf);
+        device_->SetStreamSource(0, vb_, sizeof(Vertex));
+        break;
+      }
+      case 16: {
+        D3DMATERIAL8 m{};
+        m.Diffuse = m.Ambient = {0.9f, 0.2f, 0.3f, 1.0f};
+        device_->BeginStateBlock();
+        device_->SetMaterial(&m);
+        device_->EndStateBlock(&block);
+        break;
+      }
+      case 20: {
+        D3DMATERIAL8 m{};
+        m.Diffuse = m.Ambient = {0.1f, 0.2f, 0.9f, 1.0f};
+        device_->SetMaterial(&m);
+        break;
+      }
+      case 24:
+        device_->ApplyStateBlock(block);
+        break;
+      case 28:
+        device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+        break;
+      default:
+        break;
+    }
+    if (i >= 28 && i < 40) {
+      D3DMATRIX t = Identity();
+      t._31 = 0.05f * static_cast<float>(i % 5);
+      device_->SetTransform(D3DTS_TEXTURE0, &t);
+    }
+    if (i == 40) device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    if (i >= 44 && i < 50) device_->SetRenderState(D3DRS_AMBIENT, 0xFF000000 | (i * 0x030303));
+  };
+  auto reset = [&] {
+    D3DVIEWPORT8 vp = {0, 0, 64, 64, 0.0f, 1.0f};
+    device_->SetViewport(&vp);
+    if (block) device_->DeleteStateBlock(block), block = 0;
+  };
+  reset();
+  const std::vector<D3DCOLOR> oneByOne = Frame(false, 60, changes);
+  reset();
+  const std::vector<D3DCOLOR> together = Frame(true, 60, changes);
+  reset();
+  EXPECT_GT(Covered(oneByOne), 200);  // the camera moves most objects out of the smaller viewport
+  EXPECT_TRUE(together == oneByOne) << "merged draws changed the picture";
+}
+
 // Draws of two devices interleaved: each device's waiting draws go to its
 // own frame.
 TEST_F(DrawMergeTest, TwoDevicesDrawingInTurnKeepTheirOwnObjects) {
