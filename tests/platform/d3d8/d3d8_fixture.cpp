@@ -21,6 +21,23 @@ D3DMATRIX Translation(float x, float y, float z) {
   return m;
 }
 
+D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
+  D3DMATRIX r{};
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j)
+      for (int k = 0; k < 4; ++k) r.m[i][j] += a.m[i][k] * b.m[k][j];
+  return r;
+}
+
+D3DMATRIX Rotation(float x, float y, float z, float angle) {
+  const float c = std::cos(angle), s = std::sin(angle), t = 1.0f - c;
+  D3DMATRIX r = Identity();
+  r._11 = t * x * x + c, r._12 = t * x * y + s * z, r._13 = t * x * z - s * y;
+  r._21 = t * x * y - s * z, r._22 = t * y * y + c, r._23 = t * y * z + s * x;
+  r._31 = t * x * z + s * y, r._32 = t * y * z - s * x, r._33 = t * z * z + c;
+  return r;
+}
+
 D3DMATRIX Scaling(float x, float y, float z) {
   D3DMATRIX m{};
   m._11 = x;

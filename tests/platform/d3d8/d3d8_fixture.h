@@ -35,6 +35,10 @@ inline D3DMATRIX Identity() {
 D3DMATRIX PerspectiveFov(float fovY, float aspect, float zn, float zf);
 D3DMATRIX Translation(float x, float y, float z);
 D3DMATRIX Scaling(float x, float y, float z);
+// a x b, and a turn by `angle` about the unit axis (x, y, z), for row
+// vectors as Direct3D multiplies them.
+D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b);
+D3DMATRIX Rotation(float x, float y, float z, float angle);
 
 // Expected 8-bit channel for a value in [0, 1].
 inline int Byte(float v) {
