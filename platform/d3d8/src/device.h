@@ -261,6 +261,10 @@ class Device final : public IDirect3DDevice8 {
     if (batch_.count) IssueBatch();
   }
   void IssueBatch();
+  // Adds the current object's transform rows to the waiting draws'.
+  void AppendTransforms(int rows);
+  // One indexed draw as it stands.
+  void DrawRange(const IndexedDraw& draw);
   void UploadTransforms(FfpProgram* program);
   // Rows of the shaders' transform array: world-view-projection,
   // world-view, the normals' matrix (each row of the last one padded).

@@ -8,8 +8,6 @@
 // While draws wait, OpenGL's state stays as the first of them set it:
 // every change of that state (in a draw's preparation, or any other use of
 // OpenGL, which goes through Device::MakeCurrent) sends them first.
-#include <cstring>
-
 #include "device.h"
 
 namespace d3d8 {
@@ -29,12 +27,7 @@ void Device::HoldDraw(const IndexedDraw& draw) {
         UploadUniforms(instanced, true);
         glUseProgram(program_->program);
       }
-      UpdateDerivedTransforms();
-      const size_t at = batch_.transforms.size();
-      batch_.transforms.resize(at + static_cast<size_t>(rows) * 4);
-      float xf[11][4];
-      DerivedTransformRows(xf);
-      std::memcpy(batch_.transforms.data() + at, xf, static_cast<size_t>(rows) * 4 * sizeof(float));
+      AppendTransforms(rows);
       ++batch_.count;
       transformsHeld_ = false;
       return;
@@ -45,14 +38,25 @@ void Device::HoldDraw(const IndexedDraw& draw) {
     UploadTransforms(program_);
     transformsHeld_ = false;
   }
-  UpdateDerivedTransforms();
   batch_.program = program_;
   batch_.draw = draw;
-  batch_.transforms.resize(static_cast<size_t>(rows) * 4);
+  batch_.transforms.clear();
+  AppendTransforms(rows);
+  batch_.count = 1;
+}
+
+void Device::AppendTransforms(int rows) {
+  UpdateDerivedTransforms();
   float xf[11][4];
   DerivedTransformRows(xf);
-  std::memcpy(batch_.transforms.data(), xf, static_cast<size_t>(rows) * 4 * sizeof(float));
-  batch_.count = 1;
+  const float* first = &xf[0][0];
+  batch_.transforms.insert(batch_.transforms.end(), first, first + static_cast<size_t>(rows) * 4);
+}
+
+void Device::DrawRange(const IndexedDraw& d) {
+  glDrawRangeElementsBaseVertex(d.mode, d.first, d.last, d.indices, d.indexType,
+                                reinterpret_cast<const void*>(d.offset), d.baseVertex);
+  ++glDraws_;
 }
 
 void Device::IssueBatch() {
@@ -60,24 +64,23 @@ void Device::IssueBatch() {
   const int count = batch_.count;
   batch_.count = 0;
   if (count == 1) {
-    glDrawRangeElementsBaseVertex(d.mode, d.first, d.last, d.indices, d.indexType,
-                                  reinterpret_cast<const void*>(d.offset), d.baseVertex);
-  } else {
-    FfpProgram* instanced = batch_.program->instanced.get();
-    if (!instanceBuffer_) glGenBuffers(1, &instanceBuffer_);
-    glBindBuffer(GL_UNIFORM_BUFFER, instanceBuffer_);
-    // The whole block is allocated (OpenGL reads a block's full declared
-    // size); the instances drawn fill its start.
-    const GLsizeiptr block = static_cast<GLsizeiptr>(instanced->instanceCapacity) * batch_.program->transformRows * 16;
-    glBufferData(GL_UNIFORM_BUFFER, block, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(batch_.transforms.size() * sizeof(float)),
-                    batch_.transforms.data());
-    glBindBufferBase(GL_UNIFORM_BUFFER, kInstanceBlockBinding, instanceBuffer_);
-    glUseProgram(instanced->program);
-    glDrawElementsInstancedBaseVertex(d.mode, d.indices, d.indexType, reinterpret_cast<const void*>(d.offset), count,
-                                      d.baseVertex);
-    glUseProgram(batch_.program->program);
+    DrawRange(d);
+    return;
   }
+  FfpProgram* instanced = batch_.program->instanced.get();
+  if (!instanceBuffer_) glGenBuffers(1, &instanceBuffer_);
+  glBindBuffer(GL_UNIFORM_BUFFER, instanceBuffer_);
+  // The whole block is allocated (OpenGL reads a block's full declared
+  // size); the instances drawn fill its start.
+  const GLsizeiptr block = static_cast<GLsizeiptr>(instanced->instanceCapacity) * batch_.program->transformRows * 16;
+  glBufferData(GL_UNIFORM_BUFFER, block, nullptr, GL_STREAM_DRAW);
+  glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(batch_.transforms.size() * sizeof(float)),
+                  batch_.transforms.data());
+  glBindBufferBase(GL_UNIFORM_BUFFER, kInstanceBlockBinding, instanceBuffer_);
+  glUseProgram(instanced->program);
+  glDrawElementsInstancedBaseVertex(d.mode, d.indices, d.indexType, reinterpret_cast<const void*>(d.offset), count,
+                                    d.baseVertex);
+  glUseProgram(batch_.program->program);
   ++glDraws_;
 }
 

@@ -538,9 +538,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
     HoldDraw(draw);
     return D3D_OK;
   }
-  glDrawRangeElementsBaseVertex(draw.mode, draw.first, draw.last, draw.indices, draw.indexType,
-                                reinterpret_cast<const void*>(draw.offset), draw.baseVertex);
-  ++glDraws_;
+  DrawRange(draw);
   return D3D_OK;
 }
 
